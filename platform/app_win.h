@@ -1,0 +1,49 @@
+// The program as a whole: message pump, ending, screen, folder, command line
+// and the application-wide mouse cursor.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace platform {
+
+// Dispatches every message waiting for this thread, then returns.
+void DoEvents();
+
+// Runs the message loop until no form of the program is left.
+void RunUntilNoFormsLeft();
+
+// Ends the program at once: no further handler runs and open windows go
+// without their unload events. Tests replace the ending with a hook.
+[[noreturn]] void EndProgram();
+using EndProgramHook = void (*)();
+void SetEndProgramHookForTests(EndProgramHook hook);  // hook must not return
+
+struct ScreenMetrics {
+  int width_px;
+  int height_px;
+  int twips_per_pixel_x;  // 15 at 96 dots per inch
+  int twips_per_pixel_y;
+  long width_twips() const { return long{width_px} * twips_per_pixel_x; }
+  long height_twips() const { return long{height_px} * twips_per_pixel_y; }
+};
+ScreenMetrics Screen();
+
+// The folder of the executable, without a trailing separator except at a
+// drive root ("C:\").
+std::wstring AppPath();
+
+// The arguments after the program's name, as the platform hands them over.
+std::wstring CommandText();
+
+// The cursor that overrides every window's own (nullptr: none, each control
+// shows its own cursor again).
+void SetAppCursor(HCURSOR cursor);
+HCURSOR AppCursor();
+
+// The system's ANSI text of a wide text, and back.
+std::string ToAnsi(std::wstring_view text);
+std::wstring FromAnsi(std::string_view text);
+
+}  // namespace platform

@@ -1,0 +1,87 @@
+// Main: the program's entry.
+#include <memory>
+
+#include "platform/app_win.h"
+#include "preview/pelmor_r.h"
+#include "resources/texts.h"
+#include "saver/pelmor_s.h"
+#include "settings_dialog/pelmor_p.h"
+#include "startup/command_line.h"
+#include "startup/numbers.h"
+#include "startup/pelmor_b.h"
+#include "startup/shared_values.h"
+
+namespace varominea {
+namespace {
+
+// Refuses to run while another copy's saver window or settings dialog is
+// open. Both look-ups are always made.
+bool AnotherCopyIsOpen() {
+  const HWND saver = FindWindowW(nullptr, texts::kSaverCaption);
+  const HWND dialog = FindWindowW(nullptr, texts::kDialogCaption);
+  return saver != nullptr || dialog != nullptr;
+}
+
+// Places the preview window as a child over the control panel's preview area.
+void RunPreview(const std::wstring& command_line) {
+  const std::optional<std::int32_t> parent_number = PreviewParent(command_line);
+  if (!parent_number) platform::EndProgram();  // beyond the 32-bit range
+  const HWND parent = reinterpret_cast<HWND>(static_cast<LONG_PTR>(*parent_number));
+  // A parent that is no window would leave a window nothing ever closes.
+  if (parent == nullptr || !IsWindow(parent)) platform::EndProgram();
+
+  RECT area{};
+  ApiResult = GetWindowRect(parent, &area);
+  const platform::ScreenMetrics screen = platform::Screen();
+  const auto width_twips = ToInt16(static_cast<double>(screen.twips_per_pixel_x) *
+                                   (static_cast<double>(area.right) - area.left));
+  const auto height_twips = ToInt16(static_cast<double>(screen.twips_per_pixel_y) *
+                                    (static_cast<double>(area.bottom) - area.top));
+  if (!width_twips || !height_twips) platform::EndProgram();  // does not fit 16 bits
+  ViewRect[2] = 0;
+  ViewRect[3] = 0;
+  ViewRect[4] = *width_twips;
+  ViewRect[5] = *height_twips;
+
+  static Pelmor_R preview;
+  preview.Load();
+  const HWND window = preview.hwnd();
+  const LONG style = GetWindowLongW(window, GWL_STYLE);
+  ApiResult = SetWindowLongW(window, GWL_STYLE, style | WS_CHILD);
+  ApiResult = SetParent(window, parent) != nullptr;
+  preview.SetLeftTwips(ViewRect[2]);
+  preview.SetTopTwips(ViewRect[3]);
+  preview.SetWidthTwips(ViewRect[4]);
+  preview.SetHeightTwips(ViewRect[5]);
+  preview.Img_Prev.Move(0, 0, ViewRect[4] / screen.twips_per_pixel_x,
+                        ViewRect[5] / screen.twips_per_pixel_y);
+  preview.Show();
+}
+
+}  // namespace
+
+void Main() {
+  if (AnotherCopyIsOpen()) platform::EndProgram();
+
+  const std::wstring command_line = platform::CommandText();
+  const Mode mode = ModeOf(command_line);
+  if (mode == Mode::Preview) {
+    RunPreview(command_line);
+    return;
+  }
+
+  LoadSettings();
+
+  if (mode == Mode::Configure) {
+    static Pelmor_P dialog;
+    dialog.ShowModal();
+    platform::EndProgram();
+  }
+  if (mode == Mode::Other) platform::EndProgram();
+
+  if (HidesCursor(command_line)) ShowCursor(FALSE);
+  static Pelmor_S saver;
+  saver.Load();
+}
+
+}  // namespace varominea

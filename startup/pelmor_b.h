@@ -1,0 +1,32 @@
+// The shared module: the program's entry, the settings file and the zoom
+// effect of the settings dialog.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace varominea {
+
+// The program's entry: single-instance guard, mode dispatch, settings, and
+// the one window of the chosen mode.
+void Main();
+
+// One key's value from a profile file ("" when the file, section or key is
+// missing).
+std::string ReadIni(const std::string& section, const std::string& key, const std::wstring& file);
+// Writes one key's value; the result is always empty.
+std::string WriteIni(const std::string& section, const std::string& key, const std::string& value,
+                     const std::wstring& file);
+// Fills ImageSize and ProcPattern from the settings file.
+void LoadSettings();
+// Saves ImageSize and ProcPattern to the settings file.
+void SaveSettings();
+// The settings file beside the executable.
+std::wstring SettingsPath();
+
+// The caption animation between the zoom origin and a window's rectangle.
+void ZoomOpen(HWND window);
+void ZoomClose(HWND window);
+
+}  // namespace varominea

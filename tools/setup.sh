@@ -1,0 +1,39 @@
+#!/bin/bash
+# Installs what building, running and testing Varominea needs on Debian 12,
+# skipping what is already there. Runs apt-get as root (directly or through
+# sudo) only when a package is missing.
+set -euo pipefail
+
+packages=(
+  cmake make g++ git
+  g++-mingw-w64-x86-64 g++-mingw-w64-i686
+  wine wine64 xvfb xdotool x11-utils imagemagick
+  locales fonts-ipafont-gothic
+  googletest libgtest-dev libbenchmark-dev
+  clang libclang-rt-14-dev clang-format
+  libjpeg62-turbo-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+as_root() {
+  if [[ $(id -u) -eq 0 ]]; then "$@"; else sudo "$@"; fi
+}
+
+if ((${#missing[@]})); then
+  echo "setup: installing ${missing[*]}"
+  as_root apt-get update -qq
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
+    "${missing[@]}" >/dev/null
+fi
+
+# The Japanese locale gives Wine the Shift-JIS ANSI code page in the tests
+# that check the settings file against the system's own profile functions.
+if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf8$'; then
+  as_root sed -i 's/^# *ja_JP.UTF-8 UTF-8/ja_JP.UTF-8 UTF-8/' /etc/locale.gen
+  grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' | as_root tee -a /etc/locale.gen >/dev/null
+  as_root locale-gen >/dev/null
+fi

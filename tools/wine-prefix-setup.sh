@@ -1,0 +1,24 @@
+#!/bin/bash
+# Creates and sets up a Wine prefix for running and testing Varominea.
+# Needs DISPLAY; called by wine-run.sh on the prefix's first use.
+set -euo pipefail
+export WINEPREFIX="$1"
+export WINEDEBUG=-all
+export WINEARCH=win64
+rm -rf "$WINEPREFIX"
+mkdir -p "$WINEPREFIX"
+# No Mono or Gecko installer prompts: nothing here needs them.
+WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >/dev/null 2>&1
+wineserver -w
+reg() { wine reg add "$@" /f >/dev/null 2>&1; }
+# Japanese captions need a Japanese font; the dialog asks for a face that is
+# not on Linux, so map it (and the usual UI faces) to IPA's gothic.
+for face in "ＭＳ Ｐゴシック" "ＭＳ ゴシック" "MS PGothic" "MS UI Gothic" "MS Shell Dlg" "MS Shell Dlg 2"; do
+  reg 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /t REG_SZ /d "IPAPGothic"
+done
+# A crashing program must end, not wait in a debugger dialog.
+reg 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0
+reg 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Auto /t REG_SZ /d 1
+reg 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /t REG_SZ /d "false"
+wineserver -w
+touch "$WINEPREFIX/.varominea-ready"

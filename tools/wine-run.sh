@@ -1,0 +1,71 @@
+#!/bin/bash
+# Runs one Windows program under Wine on a private virtual X display.
+#
+#   wine-run.sh [--prefix DIR] PROGRAM [ARGS...]
+#
+# The Wine prefix (default: $WINEPREFIX, else ./build/wineprefix) is created
+# and set up on first use. Runs that share a prefix take turns: each one ends
+# every process of the prefix when it is done, so they must not overlap.
+# Environment:
+#   VAROMINEA_SCREEN    screen size of the virtual display (default 1024x768)
+#   VAROMINEA_DISPLAY   use this existing X display instead of a private one
+#   VAROMINEA_DISPLAY_FILE  the display in use is written to this file
+#   LANG                also chooses Wine's ANSI code page (ja_JP.UTF-8 -> 932)
+set -euo pipefail
+
+prefix="${WINEPREFIX:-$PWD/build/wineprefix}"
+if [[ "${1:-}" == "--prefix" ]]; then
+  prefix="$2"
+  shift 2
+fi
+[[ $# -ge 1 ]] || { echo "usage: $0 [--prefix DIR] PROGRAM [ARGS...]" >&2; exit 2; }
+
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+export WINEPREFIX="$prefix"
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEARCH=win64
+mkdir -p "$(dirname "$prefix")"
+
+# One run at a time per prefix.
+exec 9>"$prefix.lock"
+flock 9
+
+xvfb_pid=""
+cleanup() {
+  wineserver -k >/dev/null 2>&1 || true
+  if [[ -n "$xvfb_pid" ]]; then
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+  fi
+}
+trap cleanup EXIT
+
+if [[ -n "${VAROMINEA_DISPLAY:-}" ]]; then
+  export DISPLAY="$VAROMINEA_DISPLAY"
+else
+  screen="${VAROMINEA_SCREEN:-1024x768}"
+  fdfile="$(mktemp)"
+  Xvfb -displayfd 3 -screen 0 "${screen}x24" -nolisten tcp -nolisten unix -listen local \
+    3>"$fdfile" >/dev/null 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 100); do
+    [[ -s "$fdfile" ]] && break
+    sleep 0.05
+  done
+  display_number="$(tr -d '\n' <"$fdfile")"
+  rm -f "$fdfile"
+  [[ -n "$display_number" ]] || { echo "wine-run: Xvfb did not start" >&2; exit 1; }
+  export DISPLAY=":$display_number"
+fi
+
+if [[ -n "${VAROMINEA_DISPLAY_FILE:-}" ]]; then echo "$DISPLAY" >"$VAROMINEA_DISPLAY_FILE"; fi
+
+if [[ ! -f "$prefix/.varominea-ready" ]]; then
+  "$here/wine-prefix-setup.sh" "$prefix"
+fi
+
+set +e
+wine "$@"
+rc=$?
+set -e
+exit $rc
