@@ -20,8 +20,9 @@ std::string WriteIni(const std::string& section, const std::string& key, const s
                      const std::wstring& file);
 // Fills ImageSize and ProcPattern from the settings file.
 void LoadSettings();
-// Saves ImageSize and ProcPattern to the settings file.
-void SaveSettings();
+// Writes one setting's text to the settings file beside the executable, or,
+// when that folder cannot be written, to the per-user copy.
+void WriteSetting(const std::string& key, const std::string& value);
 // The settings file beside the executable.
 std::wstring SettingsPath();
 

@@ -17,6 +17,6 @@ std::string WriteIni(const std::string&, const std::string&, const std::string&,
 
 void LoadSettings() {}
 
-void SaveSettings() {}
+void WriteSetting(const std::string&, const std::string&) {}
 
 }  // namespace varominea
