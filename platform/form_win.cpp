@@ -514,7 +514,11 @@ void Form::MovePixels(int left, int top, int width, int height) {
 POINT Form::PositionInParent() const {
   const RECT r = WindowRectPixels();
   POINT origin{r.left, r.top};
-  if (GetWindowLongW(hwnd_, GWL_STYLE) & WS_CHILD) ScreenToClient(GetParent(hwnd_), &origin);
+  // GetParent would answer the owner while WS_POPUP is still set beside
+  // WS_CHILD (as on a form that was made a child after its creation).
+  if (GetWindowLongW(hwnd_, GWL_STYLE) & WS_CHILD) {
+    ScreenToClient(GetAncestor(hwnd_, GA_PARENT), &origin);
+  }
   return origin;
 }
 

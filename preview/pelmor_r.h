@@ -2,17 +2,20 @@
 #pragma once
 
 #include "platform/form_win.h"
+#include "platform/image_win.h"
 
 namespace varominea {
 
+// A black, borderless window holding one picture control. Main makes it a
+// child of the preview area and sizes it and the picture over the area.
 class Pelmor_R : public platform::Form {
  public:
   Pelmor_R();
 
-  // Stand-in for the picture control until the stored picture exists.
-  struct {
-    void Move(int, int, int, int) {}
-  } Img_Prev;
+  platform::Image Img_Prev;
+
+ protected:
+  void Form_Unload(std::int16_t& cancel) override;
 };
 
 }  // namespace varominea
