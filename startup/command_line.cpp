@@ -25,7 +25,9 @@ Mode ModeOf(std::wstring_view command_line) {
   }
 }
 
-bool HidesCursor(std::wstring_view command_line) { return ModeLetter(command_line) == L'S'; }
+bool HidesCursor(std::wstring_view command_line) {
+  return ModeLetter(command_line) == L'S';
+}
 
 std::optional<std::int32_t> PreviewParent(std::wstring_view command_line) {
   std::string digits;  // only ASCII can belong to the number

@@ -27,25 +27,36 @@ std::optional<std::int16_t> Fit16(int value) {
   return static_cast<std::int16_t>(value);
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 }  // namespace
 
-std::optional<std::int16_t> ToInt16(double value) { return RoundChecked<std::int16_t>(value); }
-std::optional<std::int32_t> ToInt32(double value) { return RoundChecked<std::int32_t>(value); }
+std::optional<std::int16_t> ToInt16(double value) {
+  return RoundChecked<std::int16_t>(value);
+}
+std::optional<std::int32_t> ToInt32(double value) {
+  return RoundChecked<std::int32_t>(value);
+}
 
-std::optional<std::int16_t> Add16(std::int16_t a, std::int16_t b) { return Fit16(a + b); }
-std::optional<std::int16_t> Sub16(std::int16_t a, std::int16_t b) { return Fit16(a - b); }
+std::optional<std::int16_t> Add16(std::int16_t a, std::int16_t b) {
+  return Fit16(a + b);
+}
+std::optional<std::int16_t> Sub16(std::int16_t a, std::int16_t b) {
+  return Fit16(a - b);
+}
 
 double ReadLeadingNumber(std::string_view text) {
-  // Collect the characters that can form a number, dropping white space.
+  // Collect the characters that can form a number, dropping blanks, tabs and
+  // line feeds (a carriage return is no blank here: it ends the number).
   std::string number;
   bool seen_digit = false;
   bool seen_point = false;
   bool in_exponent = false;
   bool exponent_digit = false;
   for (const char c : text) {
-    if (c == ' ' || c == '\t' || c == '\n' || c == '\r') continue;
+    if (c == ' ' || c == '\t' || c == '\n') continue;
     const char last = number.empty() ? '\0' : number.back();
     if (IsDigit(c)) {
       number += c;

@@ -1,22 +1,135 @@
-// The settings file. (Placeholder until the profile functions exist.)
+// The settings file: ReadIni, WriteIni, LoadSettings and the save of one
+// setting, with a per-user copy for folders that cannot be written.
+#include "startup/settings_win.h"
+
+#include <shlobj.h>
+
+#include <utility>
+
 #include "platform/app_win.h"
+#include "platform/profile_file_win.h"
 #include "resources/texts.h"
 #include "startup/pelmor_b.h"
+#include "startup/setting_text.h"
 #include "startup/shared_values.h"
+#include "startup/steps.h"
 
 namespace varominea {
+namespace {
 
-std::wstring SettingsPath() { return platform::AppPath() + texts::kSettingsFileSuffix; }
+std::wstring WithoutTrailingSeparators(std::wstring path) {
+  while (path.size() > 3 && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();
+  return path;
+}
 
-std::string ReadIni(const std::string&, const std::string&, const std::wstring&) { return {}; }
+std::wstring LocalAppDataFolder() {
+  const DWORD needed = GetEnvironmentVariableW(L"LOCALAPPDATA", nullptr, 0);
+  if (needed > 1) {
+    std::wstring value(needed, L'\0');
+    const DWORD length = GetEnvironmentVariableW(L"LOCALAPPDATA", value.data(), needed);
+    if (length > 0 && length < needed) {
+      value.resize(length);
+      return WithoutTrailingSeparators(std::move(value));
+    }
+  }
+  PWSTR known = nullptr;
+  std::wstring folder;
+  if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &known)) && known) {
+    folder = WithoutTrailingSeparators(known);
+  }
+  CoTaskMemFree(known);
+  return folder;
+}
 
-std::string WriteIni(const std::string&, const std::string&, const std::string&,
-                     const std::wstring&) {
+std::wstring FolderOf(const std::wstring& path) {
+  const auto separator = path.find_last_of(L"\\/");
+  return separator == std::wstring::npos ? std::wstring() : path.substr(0, separator);
+}
+
+// The user's decimal separator, for reading numbers as the user writes them.
+char UserDecimalSeparator() {
+  wchar_t separator[8] = {};
+  const int length = GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL, separator, 8);
+  return DecimalSeparatorFrom(
+      length > 1 ? std::wstring_view(separator, static_cast<std::size_t>(length - 1))
+                 : std::wstring_view());
+}
+
+}  // namespace
+
+std::wstring SettingsPath() {
+  return platform::AppPath() + texts::kSettingsFileSuffix;
+}
+
+std::wstring PerUserSettingsPath() {
+  const std::wstring folder = LocalAppDataFolder();
+  if (folder.empty()) return {};
+  return folder + L"\\" + texts::kPerUserFolder + L"\\" + texts::kSettingsFileName;
+}
+
+SettingsFiles CurrentSettingsFiles() {
+  return {SettingsPath(), PerUserSettingsPath()};
+}
+
+std::string ReadIni(const std::string& section, const std::string& key, const std::wstring& file) {
+  return platform::ReadProfileString(file, section, key);
+}
+
+std::string WriteIni(const std::string& section, const std::string& key, const std::string& value,
+                     const std::wstring& file) {
+  ApiResult = platform::WriteProfileString(file, section, key, value) ? 1 : 0;
   return {};
 }
 
-void LoadSettings() {}
+void LoadSettingsFrom(const SettingsFiles& files) {
+  IgnoringErrors step;
+  std::wstring path = files.beside_program;
+  char separator = '.';
+  step([&] {
+    if (!files.per_user.empty() && platform::IsExistingFile(files.per_user)) path = files.per_user;
+  });
+  step([&] { separator = UserDecimalSeparator(); });
+  const std::pair<const char*, std::int16_t*> settings[] = {{texts::kKeyImageSize, &ImageSize},
+                                                            {texts::kKeyProcPattern, &ProcPattern}};
+  for (const auto& [key, target] : settings) {
+    step([&] { IniValue = ReadIni(texts::kSection, key, path); });
+    step([&] {
+      const std::optional<std::int16_t> value = SettingFromText(IniValue, separator);
+      if (value) *target = *value;
+      return value.has_value();
+    });
+  }
+}
 
-void WriteSetting(const std::string&, const std::string&) {}
+void LoadSettings() {
+  LoadSettingsFrom(CurrentSettingsFiles());
+}
+
+void WriteSettingTo(const SettingsFiles& files, const std::string& key, const std::string& value) {
+  IniValue = value;
+  WriteIni(texts::kSection, key, value, files.beside_program);
+  if (files.per_user.empty()) return;
+  const bool per_user_exists = platform::IsExistingFile(files.per_user);
+  if (ApiResult != 0) {
+    // Keep an existing per-user copy, which the next load reads first, in step.
+    if (per_user_exists) WriteIni(texts::kSection, key, value, files.per_user);
+    return;
+  }
+  // The folder beside the program cannot be written: keep the setting in the
+  // per-user copy, which starts as a copy of the file beside the program so
+  // that the settings kept there are not lost.
+  CreateDirectoryW(FolderOf(files.per_user).c_str(), nullptr);
+  if (!per_user_exists) {
+    const platform::FileBytes beside = platform::ReadFileBytes(files.beside_program);
+    if (beside.state == platform::FileState::Read) {
+      platform::ReplaceFileContents(files.per_user, beside.bytes);
+    }
+  }
+  WriteIni(texts::kSection, key, value, files.per_user);
+}
+
+void WriteSetting(const std::string& key, const std::string& value) {
+  WriteSettingTo(CurrentSettingsFiles(), key, value);
+}
 
 }  // namespace varominea
