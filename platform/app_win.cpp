@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace platform {
@@ -47,8 +48,11 @@ ScreenMetrics Screen() {
   if (screen) ReleaseDC(nullptr, screen);
   if (dpi_x <= 0) dpi_x = 96;
   if (dpi_y <= 0) dpi_y = 96;
+  // Whole twips per pixel, as the classic forms runtime reports them (15 at
+  // 96 dots per inch); never 0, even on a display denser than 2,880 dpi.
+  auto twips_per_pixel = [](int dpi) { return std::max(1, (1440 + dpi / 2) / dpi); };
   return ScreenMetrics{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
-                       (1440 + dpi_x / 2) / dpi_x, (1440 + dpi_y / 2) / dpi_y};
+                       twips_per_pixel(dpi_x), twips_per_pixel(dpi_y)};
 }
 
 std::wstring AppPath() {
