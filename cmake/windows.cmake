@@ -32,3 +32,6 @@ set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
 set(VAROMINEA_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tools/wine-run.sh
     --prefix ${VAROMINEA_WINEPREFIX})
+
+# Windows-side benchmarks.
+include(${CMAKE_SOURCE_DIR}/bench/windows.cmake)

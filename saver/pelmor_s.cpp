@@ -1,13 +1,234 @@
 #include "saver/pelmor_s.h"
 
+#include <cstddef>
+
+#include "platform/app_win.h"
 #include "resources/texts.h"
+#include "saver/dib_header.h"
+#include "saver/kernel.h"
+#include "saver/patterns.h"
+#include "saver/placement.h"
+#include "startup/numbers.h"
+#include "startup/shared_values.h"
+#include "startup/steps.h"
 
 namespace varominea {
+namespace {
+
+// DibHeader is handed to the platform as its BITMAPINFO.
+static_assert(sizeof(BitmapInfoHeader) == sizeof(BITMAPINFOHEADER));
+static_assert(offsetof(DibHeaderRecord, bmiColors) == offsetof(BITMAPINFO, bmiColors));
+static_assert(sizeof(RgbQuad) == sizeof(RGBQUAD));
+
+constexpr COLORREF kBlack = RGB(0, 0, 0);
+
+platform::PictureBoxDesign DisplayDesign() {
+  platform::PictureBoxDesign design;
+  design.back_color = kBlack;
+  design.border = false;
+  return design;
+}
+
+}  // namespace
 
 Pelmor_S::Pelmor_S()
-    : Form(platform::FormDesign{texts::kSaverCaption, platform::BorderStyle::None, RGB(0, 0, 0),
-                                true}) {}
+    : Form(platform::FormDesign{texts::kSaverCaption, platform::BorderStyle::None, kBlack,
+                                /*key_preview=*/true}),
+      Display(*this, DisplayDesign()),
+      Timer1(*this, 1),
+      command_line_empty_(platform::CommandText().empty()) {
+  Display.OnClick = [this] { Display_Click(); };
+  Display.OnMouseDown = [this](const platform::MouseEvent& e) { Display_MouseDown(e); };
+  Display.OnMouseMove = [this](const platform::MouseEvent& e) { Display_MouseMove(e); };
+  Timer1.OnTimer = [this] { Timer1_Timer(); };
+}
 
-void Pelmor_S::Form_Load() { Show(); }
+void Pelmor_S::ReadPAL_Newton() {
+  varominea::ReadPAL_Newton(DibHeader);
+}
+
+void Pelmor_S::BuildKernel() {
+  varominea::BuildKernel();
+}
+
+void Pelmor_S::Form_Load() {
+  const platform::ScreenMetrics screen = platform::Screen();
+  IgnoringErrors step;
+
+  // 1. The window's outer size: the screen in twips times the twips per
+  // pixel, larger than the screen; only its top-left part is seen.
+  step([&] {
+    SetWidthTwips(OuterExtentTwips(screen.width_twips() * screen.twips_per_pixel_x,
+                                   screen.width_twips(), screen.twips_per_pixel_x));
+    SetHeightTwips(OuterExtentTwips(screen.height_twips() * screen.twips_per_pixel_y,
+                                    screen.height_twips(), screen.twips_per_pixel_y));
+  });
+  // 2. The screen in pixels.
+  step([&] {
+    const auto width =
+        ToInt16(static_cast<double>(screen.width_twips()) / screen.twips_per_pixel_x);
+    if (width) ScreenWidthPx = *width;
+    return width.has_value();
+  });
+  step([&] {
+    const auto height =
+        ToInt16(static_cast<double>(screen.height_twips()) / screen.twips_per_pixel_y);
+    if (height) ScreenHeightPx = *height;
+    return height.has_value();
+  });
+  // 3. The top-left corner of the screen.
+  step([&] {
+    SetLeftTwips(0);
+    SetTopTwips(0);
+  });
+  // 4. Black behind everything.
+  step([&] { SetBackColor(kBlack); });
+  step([&] { Display.SetBackColor(kBlack); });
+  // 5. The drawing area's size.
+  step([&] {
+    if (const auto area = DrawingAreaFor(ImageSize, ScreenWidthPx, ScreenHeightPx)) {
+      ViewRect[1] = area->width;
+      ViewRect[0] = area->height;
+    }
+  });
+  // 6. Display takes that size where it is; 7. then goes to the middle.
+  step([&] {
+    const POINT at = DisplayPosition();
+    Display.Move(at.x, at.y, ViewRect[1], ViewRect[0]);
+  });
+  step([&] {
+    const auto left = CentredOffset(ScreenWidthPx, ViewRect[1]);
+    const auto pixel = left ? ToInt16(*left) : std::nullopt;  // halves go to even
+    if (pixel) Display.Move(*pixel, DisplayPosition().y, ViewRect[1], ViewRect[0]);
+    return pixel.has_value();
+  });
+  step([&] {
+    const auto top = CentredOffset(ScreenHeightPx, ViewRect[0]);
+    const auto pixel = top ? ToInt16(*top) : std::nullopt;
+    if (pixel) Display.Move(DisplayPosition().x, *pixel, ViewRect[1], ViewRect[0]);
+    return pixel.has_value();
+  });
+  // 8. The colour table.
+  step([&] { ReadPAL_Newton(); });
+  // 9. The byte field, zero-filled.
+  step([&] {
+    PixelField = ByteField::Allocate();
+    return PixelField != nullptr;
+  });
+  // 10. The parameter block; without a field its address stays unset.
+  step([&] { KernelParams.Width = 256; });
+  step([&] { KernelParams.Height = 256; });
+  step([&] {
+    if (PixelField) KernelParams.Bits = &PixelField->at(1, 2);
+    return PixelField != nullptr;
+  });
+  // 11. The bitmap header; 12. the frame step.
+  step([&] { FillDibHeader(DibHeader, KernelParams); });
+  step([&] { BuildKernel(); });
+  // 13, 14. Shown normal and active, with the keyboard focus on Display.
+  step([&] { SetWindowStateNormal(); });
+  step([&] {
+    Show();
+    Display.SetFocus();
+  });
+  // 15. Above every other window.
+  step([&] {
+    ApiResult =
+        SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+  });
+  // 16. The first tick starts the animation.
+  step([&] { Timer1.SetEnabled(true); });
+}
+
+POINT Pelmor_S::DisplayPosition() const {
+  RECT r{};
+  GetWindowRect(Display.hwnd(), &r);
+  POINT at{r.left, r.top};
+  ScreenToClient(hwnd(), &at);
+  return at;
+}
+
+void Pelmor_S::Timer1_Timer() {
+  Timer1.SetEnabled(false);
+  if (ProcPattern != 0) {
+    FillRingPattern();
+  } else {
+    FillSquarePattern();
+  }
+}
+
+bool Pelmor_S::FieldReady() {
+  return PixelField != nullptr && KernelParams.Bits == &PixelField->at(1, 2) &&
+         KernelParams.Width == 256 && KernelParams.Height == 256;
+}
+
+void Pelmor_S::FillRingPattern() {
+  // Without a field there is nothing to fill, step or show.
+  if (!FieldReady()) platform::EndProgram();
+  FillRingField(*PixelField, ClockSeededUniform());
+  RunAnimation(KernelParams.Bits);
+}
+
+void Pelmor_S::FillSquarePattern() {
+  if (!FieldReady()) platform::EndProgram();
+  FillSquareField(*PixelField);
+  RunAnimation(KernelParams.Bits);
+}
+
+void Pelmor_S::RunAnimation(std::uint8_t* bits) {
+  const KernelParamBlock* const params = &KernelParams;
+  const FrameBlit blit = FrameBlitFor(ViewRect[1], ViewRect[0]);
+  const auto* const header = reinterpret_cast<const BITMAPINFO*>(&DibHeader);
+  std::uint32_t frames = 0;
+  StopFlag = 0;
+  for (;;) {
+    ApiResult = KernelStep(params);
+    {
+      const platform::WindowDc dc(Display.hwnd());
+      if (!dc) platform::EndProgram();
+      ApiResult = StretchDIBits(dc.get(), blit.dest_x, blit.dest_y, blit.dest_width,
+                                blit.dest_height, blit.src_x, blit.src_y, blit.src_width,
+                                blit.src_height, bits, header, DIB_RGB_COLORS, SRCCOPY);
+    }
+    if (frame_limit_ != 0 && ++frames >= frame_limit_) StopFlag = -1;
+    platform::DoEvents();
+    // The input handlers run inside the pump and may have released the
+    // field: nothing may touch it before this test.
+    if (StopFlag != 0) return;
+  }
+}
+
+void Pelmor_S::EndSaver() {
+  StopFlag = -1;
+  Unload();
+}
+
+void Pelmor_S::Form_KeyDown(std::int16_t /*key_code*/, std::int16_t /*shift*/) {
+  EndSaver();
+}
+
+void Pelmor_S::Form_MouseDown(const platform::MouseEvent& /*e*/) {
+  EndSaver();
+}
+
+void Pelmor_S::Display_MouseDown(const platform::MouseEvent& /*e*/) {
+  EndSaver();
+}
+
+void Pelmor_S::Display_Click() {
+  EndSaver();
+}
+
+void Pelmor_S::Display_MouseMove(const platform::MouseEvent& e) {
+  if (move_detector_.IsRealMove(command_line_empty_, e.x, e.y)) EndSaver();
+}
+
+void Pelmor_S::Form_QueryUnload(std::int16_t& /*cancel*/, platform::UnloadReason /*reason*/) {
+  PixelField.reset();
+}
+
+void Pelmor_S::Form_Unload(std::int16_t& /*cancel*/) {
+  platform::EndProgram();
+}
 
 }  // namespace varominea

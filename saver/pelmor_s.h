@@ -1,7 +1,11 @@
-// The saver's full-screen window.
+// The saver's full-screen window: set-up, the animation loop and the input
+// that ends it.
 #pragma once
 
+#include <cstdint>
+
 #include "platform/form_win.h"
+#include "saver/move_detector.h"
 
 namespace varominea {
 
@@ -9,8 +13,46 @@ class Pelmor_S : public platform::Form {
  public:
   Pelmor_S();
 
- protected:
+  // The picture control that receives the frames and the mouse.
+  platform::PictureBox Display;
+  // Starts the animation from the message loop once set-up has returned.
+  platform::Timer Timer1;
+
+  // Fills the colour table of DibHeader.
+  void ReadPAL_Newton();
+  void Display_Click();
+  void Display_MouseDown(const platform::MouseEvent& e);
+  void Display_MouseMove(const platform::MouseEvent& e);
+  void Form_KeyDown(std::int16_t key_code, std::int16_t shift) override;
   void Form_Load() override;
+  // Makes the frame step ready.
+  void BuildKernel();
+  void Form_MouseDown(const platform::MouseEvent& e) override;
+  void Form_QueryUnload(std::int16_t& cancel, platform::UnloadReason reason) override;
+  void Form_Unload(std::int16_t& cancel) override;
+  // Steps, blits and pumps, frame after frame, until StopFlag is set.
+  void RunAnimation(std::uint8_t* bits);
+  void Timer1_Timer();
+  void FillRingPattern();
+  void FillSquarePattern();
+
+  // 0 = keep animating, -1 = stop.
+  std::int16_t StopFlag = 0;
+
+  // Makes RunAnimation set StopFlag by itself after this many frames (0: never).
+  // For benchmarks and tests only; nothing in the program calls it.
+  void LimitFramesForTests(std::uint32_t frames) { frame_limit_ = frames; }
+
+ private:
+  void EndSaver();
+  // Display's position in the window's client pixels.
+  POINT DisplayPosition() const;
+  // Whether set-up gave the field and a parameter block that points into it.
+  static bool FieldReady();
+
+  MoveDetector move_detector_;
+  bool command_line_empty_;
+  std::uint32_t frame_limit_ = 0;
 };
 
 }  // namespace varominea

@@ -1,0 +1,136 @@
+// Frames per second of the saver's animation loop in its real window,
+// against a loop in the same window that only blits and pumps: the floor the
+// platform's stretching blit sets. Run under Wine on a 1024 x 768 screen:
+//
+//   tools/wine-run.sh --prefix build/windows-x64/wineprefix
+//   build/windows-x64/bench/saver_fps_win.exe
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+#include "platform/app_win.h"
+#include "platform/handles_win.h"
+#include "saver/patterns.h"
+#include "saver/pelmor_s.h"
+#include "saver/placement.h"
+#include "startup/shared_values.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::duration d) {
+  return std::chrono::duration<double>(d).count();
+}
+
+// The loop's blit and pump, without the frame step.
+void BlitOnly(varominea::Pelmor_S& saver, std::uint32_t frames) {
+  using namespace varominea;
+  const FrameBlit blit = FrameBlitFor(ViewRect[1], ViewRect[0]);
+  const auto* header = reinterpret_cast<const BITMAPINFO*>(&DibHeader);
+  for (std::uint32_t i = 0; i < frames; ++i) {
+    {
+      const platform::WindowDc dc(saver.Display.hwnd());
+      ApiResult =
+          StretchDIBits(dc.get(), blit.dest_x, blit.dest_y, blit.dest_width, blit.dest_height,
+                        blit.src_x, blit.src_y, blit.src_width, blit.src_height, KernelParams.Bits,
+                        header, DIB_RGB_COLORS, SRCCOPY);
+    }
+    platform::DoEvents();
+  }
+}
+
+double TimeRealLoop(varominea::Pelmor_S& saver, std::uint32_t frames) {
+  saver.LimitFramesForTests(frames);
+  const auto start = Clock::now();
+  saver.RunAnimation(varominea::KernelParams.Bits);
+  return Seconds(Clock::now() - start);
+}
+
+double TimeBlitOnly(varominea::Pelmor_S& saver, std::uint32_t frames) {
+  const auto start = Clock::now();
+  BlitOnly(saver, frames);
+  return Seconds(Clock::now() - start);
+}
+
+}  // namespace
+
+int main() {
+  using namespace varominea;
+  ImageSize = 0;
+  ProcPattern = 0;
+  static Pelmor_S saver;
+  saver.Load();
+  saver.Timer1.SetEnabled(false);  // the benchmark drives the loop itself
+  if (!PixelField || !KernelParams.Bits) {
+    std::printf("set-up failed\n");
+    return 1;
+  }
+  FillSquareField(*PixelField);
+  const RECT window = saver.WindowRectPixels();
+  std::printf("screen %d x %d, window %ld x %ld, drawing area %d x %d\n", ScreenWidthPx,
+              ScreenHeightPx, window.right - window.left, window.bottom - window.top, ViewRect[1],
+              ViewRect[0]);
+
+  // Many short rounds, each real-loop round paired with a blit-only round
+  // right beside it, so that changes in the machine's load hit both alike.
+  constexpr std::uint32_t kFrames = 500;
+  constexpr int kRounds = 24;
+  std::vector<double> pair_ratios;
+  TimeRealLoop(saver, 300);  // warm-up
+  TimeBlitOnly(saver, 300);
+  double real = 0;
+  double floor = 0;
+  for (int round = 0; round < kRounds; ++round) {
+    // Alternate the order so that drift in the machine's load hits both.
+    double real_round = 0;
+    double floor_round = 0;
+    if (round % 2 == 0) {
+      real_round = TimeRealLoop(saver, kFrames);
+      floor_round = TimeBlitOnly(saver, kFrames);
+    } else {
+      floor_round = TimeBlitOnly(saver, kFrames);
+      real_round = TimeRealLoop(saver, kFrames);
+    }
+    real += real_round;
+    floor += floor_round;
+    pair_ratios.push_back(floor_round / real_round);
+  }
+  std::sort(pair_ratios.begin(), pair_ratios.end());
+  const double frames = double{kFrames} * kRounds;
+  std::printf("real loop   %8.1f frames/s\n", frames / real);
+  std::printf("blit + pump %8.1f frames/s\n", frames / floor);
+  std::printf("ratio       %8.3f (median of %d paired rounds %.3f)\n", floor / real, kRounds,
+              (pair_ratios[kRounds / 2 - 1] + pair_ratios[kRounds / 2]) / 2);
+
+  // The frame step alone, for scale.
+  {
+    const auto start = Clock::now();
+    for (std::uint32_t i = 0; i < kFrames * 10; ++i) ApiResult = KernelStep(&KernelParams);
+    std::printf("frame step alone %8.1f us\n",
+                Seconds(Clock::now() - start) / (kFrames * 10) * 1e6);
+  }
+
+  // The real loop in the window as set up (larger than the screen) against
+  // the same window cut down to the screen's own size, in alternate rounds.
+  const auto resize = [&](const RECT& r) {
+    saver.MovePixels(r.left, r.top, r.right - r.left, r.bottom - r.top);
+    platform::DoEvents();
+  };
+  const RECT screen_sized{0, 0, ScreenWidthPx, ScreenHeightPx};
+  double large = 0;
+  double small = 0;
+  for (int round = 0; round < kRounds; ++round) {
+    resize(window);
+    large += TimeRealLoop(saver, kFrames);
+    resize(screen_sized);
+    small += TimeRealLoop(saver, kFrames);
+  }
+  std::printf("real loop: window %ld x %ld %8.1f frames/s, screen-sized %8.1f frames/s\n",
+              window.right - window.left, window.bottom - window.top, frames / large,
+              frames / small);
+  return 0;
+}

@@ -1,0 +1,75 @@
+#include "saver/placement.h"
+
+#include <cmath>
+
+#include "startup/numbers.h"
+
+namespace varominea {
+
+long OuterExtentTwips(long requested_twips, long screen_twips, int twips_per_pixel) {
+  constexpr long kMaxWindowExtentPx = 32767;
+  if (twips_per_pixel <= 0) return screen_twips;
+  return requested_twips / twips_per_pixel <= kMaxWindowExtentPx ? requested_twips : screen_twips;
+}
+
+std::optional<AreaSize> DrawingAreaFor(std::int16_t image_size, std::int16_t screen_width_px,
+                                       std::int16_t screen_height_px) {
+  switch (image_size) {
+    case 0:
+      return AreaSize{screen_width_px, screen_height_px};
+    case 1:
+      return AreaSize{800, 600};
+    case 2:
+      return AreaSize{640, 480};
+    default:
+      return std::nullopt;
+  }
+}
+
+std::optional<double> CentredOffset(std::int16_t screen_px, std::int16_t extent_px) {
+  const std::optional<std::int16_t> difference = Sub16(screen_px, extent_px);
+  if (!difference) return std::nullopt;
+  return *difference / 2.0;
+}
+
+FrameBlit FrameBlitFor(std::int16_t width_px, std::int16_t height_px) {
+  return FrameBlit{0, 0, width_px, height_px, -1, -2, 256, 256};
+}
+
+Span CellColumns(const FrameBlit& blit, int x) {
+  // Field column x is bitmap column x - 1.
+  const double scale = static_cast<double>(blit.dest_width) / blit.src_width;
+  const double from_source_left = (x - 1) - blit.src_x;
+  return Span{blit.dest_x + from_source_left * scale, blit.dest_x + (from_source_left + 1) * scale};
+}
+
+Span CellRows(const FrameBlit& blit, int y) {
+  // Field row y is bitmap row y - 2, counted from the bitmap's bottom row;
+  // the destination counts rows from the top.
+  const double scale = static_cast<double>(blit.dest_height) / blit.src_height;
+  const double from_source_bottom = (y - 2) - blit.src_y;
+  const double bottom = blit.dest_y + blit.dest_height;
+  return Span{bottom - (from_source_bottom + 1) * scale, bottom - from_source_bottom * scale};
+}
+
+Span LeftStripColumns(const FrameBlit& blit) {
+  const double scale = static_cast<double>(blit.dest_width) / blit.src_width;
+  return Span{static_cast<double>(blit.dest_x), blit.dest_x + -blit.src_x * scale};
+}
+
+Span BottomStripRows(const FrameBlit& blit) {
+  const double scale = static_cast<double>(blit.dest_height) / blit.src_height;
+  const double bottom = blit.dest_y + blit.dest_height;
+  return Span{bottom - -blit.src_y * scale, bottom};
+}
+
+std::optional<int> InteriorPixel(Span span) {
+  const double middle = (span.begin + span.end) / 2;
+  const int nearest = static_cast<int>(std::floor(middle));
+  for (int candidate : {nearest, nearest - 1, nearest + 1}) {
+    if (candidate >= span.begin && candidate + 1 <= span.end) return candidate;
+  }
+  return std::nullopt;
+}
+
+}  // namespace varominea

@@ -1,0 +1,64 @@
+// Where the saver's drawing area goes on the screen, and where the 256 x 256
+// block of the pixel field lands inside it when it is blitted.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+namespace varominea {
+
+struct AreaSize {
+  std::int16_t width;
+  std::int16_t height;
+};
+
+// The outer window extent to ask for, in twips: the requested extent, unless
+// that is more pixels than a window can span (32,767), in which case the
+// screen's own extent, so that the window still covers the whole screen.
+long OuterExtentTwips(long requested_twips, long screen_twips, int twips_per_pixel);
+
+// The drawing-area size for an ImageSize setting: the whole screen (0),
+// 800 x 600 (1) or 640 x 480 (2). Any other value leaves the size as it was
+// (std::nullopt).
+std::optional<AreaSize> DrawingAreaFor(std::int16_t image_size, std::int16_t screen_width_px,
+                                       std::int16_t screen_height_px);
+
+// The offset that centres an extent on the screen: (screen - extent) / 2,
+// with the subtraction in 16 bits (std::nullopt when it overflows) and the
+// halving exact, so an odd difference leaves a half pixel.
+std::optional<double> CentredOffset(std::int16_t screen_px, std::int16_t extent_px);
+
+// The arguments of the per-frame stretching blit: the whole drawing area as
+// destination, and a 256 x 256 source that starts one column left of and two
+// rows below the bitmap, so that field column x and field row y (y counted
+// upwards from the bitmap's bottom row, field row 2) map to screen cell x, y.
+struct FrameBlit {
+  int dest_x, dest_y, dest_width, dest_height;
+  int src_x, src_y, src_width, src_height;
+};
+FrameBlit FrameBlitFor(std::int16_t width_px, std::int16_t height_px);
+
+// A half-open range [begin, end) of destination pixels, in exact terms.
+struct Span {
+  double begin;
+  double end;
+};
+
+// The destination columns that field column x (1..256) covers, and the
+// destination rows (counted from the top) that field row y (1..258) covers.
+// Columns and rows outside the source rectangle give spans outside 0..W / 0..H.
+Span CellColumns(const FrameBlit& blit, int x);
+Span CellRows(const FrameBlit& blit, int y);
+
+// The parts of the destination whose source lies outside the bitmap: a strip
+// along the left edge and one along the bottom edge, which the blit leaves as
+// they are.
+Span LeftStripColumns(const FrameBlit& blit);
+Span BottomStripRows(const FrameBlit& blit);
+
+// The whole pixel nearest the middle of a span that lies entirely inside it,
+// whatever way the platform rounds the span's edges; std::nullopt when the
+// span is too narrow to hold one.
+std::optional<int> InteriorPixel(Span span);
+
+}  // namespace varominea
