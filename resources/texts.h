@@ -27,4 +27,12 @@ inline constexpr char kKeyProcPattern[] = "\x8F\x88\x97\x9D\xCA\xDF\xC0\xB0\xDD"
 inline constexpr wchar_t kKeyImageSizeText[] = L"画像のｻｲｽﾞ";
 inline constexpr wchar_t kKeyProcPatternText[] = L"処理ﾊﾟﾀｰﾝ";
 
+// The settings dialog's captions.
+inline constexpr wchar_t kDialogFontFace[] = L"ＭＳ Ｐゴシック";
+inline constexpr wchar_t kSizeHeading[] = L"・ 処理画像のｻｲｽﾞ";
+inline constexpr wchar_t kPatternHeading[] = L"・ 処理ﾊﾟﾀｰﾝ";
+inline constexpr const wchar_t* kSizeOptions[] = {L"ﾌﾙｽｸﾘｰﾝ", L"800 * 600", L"640 * 480"};
+inline constexpr const wchar_t* kPatternOptions[] = {L"A", L"B"};
+inline constexpr const wchar_t* kCommands[] = {L"設定", L"ｷｬﾝｾﾙ"};
+
 }  // namespace varominea::texts

@@ -1,11 +1,288 @@
 #include "settings_dialog/pelmor_p.h"
 
+#include <shellapi.h>
+
+#include "platform/app_win.h"
+#include "platform/picture_win.h"
+#include "resources/resource_ids.h"
 #include "resources/texts.h"
+#include "settings_dialog/layout.h"
+#include "startup/numbers.h"
+#include "startup/pelmor_b.h"
+#include "startup/shared_values.h"
+#include "startup/steps.h"
 
 namespace varominea {
+namespace {
+
+// The credit line and the web page address come from the build.
+constexpr wchar_t kCredit[] = L"Varominea " VAROMINEA_VERSION_TEXT;
+constexpr wchar_t kHomePage[] = L"" VAROMINEA_HOME_PAGE;
+
+// The dialog's indices of the headings and the credit line in lbl().
+constexpr std::array<int, 3> kLblIndices{0, 3, 9};
+
+RECT RectOf(const dialog::Box& box) {
+  return RECT{box.left, box.top, box.left + box.width, box.top + box.height};
+}
+
+platform::LabelFont CaptionFont(bool underline = false) {
+  return platform::LabelFont{texts::kDialogFontFace, 9.75, FW_NORMAL, SHIFTJIS_CHARSET, underline};
+}
+
+platform::Label Caption(platform::Container& box, const dialog::Box& at, const wchar_t* text,
+                        platform::Alignment alignment = platform::Alignment::Center) {
+  return platform::Label(box, RectOf(at), text, alignment, CaptionFont());
+}
+
+platform::Image Face(platform::Container& box, const dialog::Box& at) {
+  return platform::Image(box, RectOf(at));
+}
+
+// The element of a control array with that index; nullptr when there is none
+// (a setting outside its group names no face).
+template <typename Array>
+auto* Element(Array& controls, int index) {
+  return index >= 0 && static_cast<std::size_t>(index) < controls.size()
+             ? &controls[static_cast<std::size_t>(index)]
+             : nullptr;
+}
+
+platform::PictureBoxDesign BackgroundBoxDesign() {
+  platform::PictureBoxDesign design;
+  design.bounds = RectOf(dialog::kPicB);
+  design.back_color = GetSysColor(COLOR_BTNFACE);
+  design.border = true;
+  design.retained = true;
+  return design;
+}
+
+platform::PictureBoxDesign TileBoxDesign() {
+  platform::PictureBoxDesign design;
+  design.bounds = RectOf(dialog::kPicMbl);
+  design.retained = true;
+  design.visible = false;
+  return design;
+}
+
+platform::FormDesign DialogDesign() {
+  platform::FormDesign design;
+  design.caption = texts::kDialogCaption;
+  design.border = platform::BorderStyle::FixedSingle;
+  design.back_color = GetSysColor(COLOR_BTNFACE);
+  design.icon_resource = IDI_VAROMINEA;
+  design.minimize_box = false;
+  design.maximize_box = false;
+  return design;
+}
+
+}  // namespace
 
 Pelmor_P::Pelmor_P()
-    : Form(platform::FormDesign{texts::kDialogCaption, platform::BorderStyle::FixedSingle,
-                                GetSysColor(COLOR_BTNFACE)}) {}
+    : Form(DialogDesign()),
+      Pic_B(*this, BackgroundBoxDesign()),
+      Pic_Mbl(*this, TileBoxDesign()),
+      Img_Off(*this, RectOf(dialog::kImgOff)),
+      Img_On_Y(*this, RectOf(dialog::kImgOnY)),
+      // Faces first, so that the captions added after them lie on top.
+      Img_SR{Face(Pic_B, dialog::kImgSR[0]), Face(Pic_B, dialog::kImgSR[1]),
+             Face(Pic_B, dialog::kImgSR[2])},
+      Img_PT{Face(Pic_B, dialog::kImgPT[0]), Face(Pic_B, dialog::kImgPT[1])},
+      Img_K{Face(Pic_B, dialog::kImgK[0]), Face(Pic_B, dialog::kImgK[1])},
+      lbl_Opt{Caption(Pic_B, dialog::kLblOpt[0], texts::kSizeOptions[0]),
+              Caption(Pic_B, dialog::kLblOpt[1], texts::kSizeOptions[1]),
+              Caption(Pic_B, dialog::kLblOpt[2], texts::kSizeOptions[2])},
+      lbl_Opt_PT{Caption(Pic_B, dialog::kLblOptPT[0], texts::kPatternOptions[0]),
+                 Caption(Pic_B, dialog::kLblOptPT[1], texts::kPatternOptions[1])},
+      lbl_K{Caption(Pic_B, dialog::kLblK[0], texts::kCommands[0]),
+            Caption(Pic_B, dialog::kLblK[1], texts::kCommands[1])},
+      lbl_URL(Pic_B, RectOf(dialog::kLblUrl), kHomePage, platform::Alignment::Left,
+              CaptionFont(true)),
+      lbl_items_{
+          Caption(Pic_B, dialog::kLblSizeHeading, texts::kSizeHeading, platform::Alignment::Left),
+          Caption(Pic_B, dialog::kLblPatternHeading, texts::kPatternHeading,
+                  platform::Alignment::Left),
+          Caption(Pic_B, dialog::kLblCredit, kCredit, platform::Alignment::Left)} {
+  // Cursors as designed: the save command and the link carry their own;
+  // Form_Load hands the save command's to the other options and commands.
+  lbl_K[0].SetCursor(platform::LoadCursorResource(IDC_BUTTON_HAND));
+  lbl_URL.SetCursor(platform::LoadCursorResource(IDC_LINK_HAND));
+
+  // One handler per control array; each receives the element's index.
+  for (std::int16_t i = 0; i < 3; ++i) {
+    lbl_Opt[static_cast<std::size_t>(i)].OnMouseDown = [this, i](const platform::MouseEvent&) {
+      lbl_Opt_MouseDown(i);
+    };
+  }
+  for (std::int16_t i = 0; i < 2; ++i) {
+    const auto at = static_cast<std::size_t>(i);
+    lbl_Opt_PT[at].OnMouseDown = [this, i](const platform::MouseEvent&) {
+      lbl_Opt_PT_MouseDown(i);
+    };
+    lbl_K[at].OnMouseDown = [this, i](const platform::MouseEvent&) { lbl_K_MouseDown(i); };
+    lbl_K[at].OnMouseUp = [this, i](const platform::MouseEvent&) { lbl_K_MouseUp(i); };
+  }
+  lbl_URL.OnMouseDown = [this](const platform::MouseEvent&) { lbl_URL_MouseDown(); };
+}
+
+platform::Label* Pelmor_P::lbl(int index) {
+  for (std::size_t i = 0; i < kLblIndices.size(); ++i) {
+    if (kLblIndices[i] == index) return &lbl_items_[i];
+  }
+  return nullptr;
+}
+
+void Pelmor_P::LoadDesignPictures() {
+  Img_Off.SetPicture(platform::Picture::FromResource(IDR_FACE_OFF));
+  Img_On_Y.SetPicture(platform::Picture::FromResource(IDR_FACE_ON));
+  const auto tile = platform::Picture::FromBitmapResource(IDB_TILE);
+  HDC surface = Pic_Mbl.ImageDc();
+  if (!tile || !surface) return;
+  platform::OwnedMemoryDc source(CreateCompatibleDC(surface));
+  if (!source) return;
+  platform::Selected select(source.get(), tile->bitmap());
+  BitBlt(surface, 0, 0, tile->width(), tile->height(), source.get(), 0, 0, SRCCOPY);
+}
+
+void Pelmor_P::Form_Load() {
+  LoadDesignPictures();
+  const std::shared_ptr<const platform::Picture> unlit = Img_Off.picture();
+  const std::shared_ptr<const platform::Picture> lit = Img_On_Y.picture();
+  const auto button_cursor = [this] { return lbl_K[0].cursor(); };
+
+  IgnoringErrors step;
+  // 1, 2: the outer size from the background box and the fixed frame margins.
+  step([&] {
+    const RECT r = WindowRectPixels();
+    MovePixels(r.left, r.top, Pic_B.width() + dialog::kFrameMarginX, r.bottom - r.top);
+  });
+  step([&] {
+    const RECT r = WindowRectPixels();
+    MovePixels(r.left, r.top, r.right - r.left, Pic_B.height() + dialog::kFrameMarginY);
+  });
+  // 3: centred on the screen; the size stays.
+  step([&] {
+    const RECT r = WindowRectPixels();
+    const dialog::Size outer{r.right - r.left, r.bottom - r.top};
+    const platform::ScreenMetrics screen = platform::Screen();
+    const dialog::Origin origin = dialog::CentredOrigin(screen.width_px, screen.height_px, outer);
+    const auto left = ToInt32(origin.left);
+    const auto top = ToInt32(origin.top);
+    if (!left || !top) return false;
+    MovePixels(*left, *top, outer.width, outer.height);
+    return true;
+  });
+  // 4: the background, drawn once into the box's retained image.
+  step([&] { TileBackground(Pic_B); });
+  // 5: the size faces unlit; their captions get the button cursor.
+  step([&] {
+    for (std::size_t i = 0; i < Img_SR.size(); ++i) {
+      Img_SR[i].SetPicture(unlit);
+      lbl_Opt[i].SetCursor(button_cursor());
+    }
+  });
+  // 6, 7: the faces of the current settings lit; a value outside its group
+  // names no face, and the step is skipped.
+  step([&] {
+    auto* face = Element(Img_SR, ImageSize);
+    if (face) face->SetPicture(lit);
+    return face != nullptr;
+  });
+  step([&] {
+    auto* face = Element(Img_PT, ProcPattern);
+    if (face) face->SetPicture(lit);
+    return face != nullptr;
+  });
+  // 8: the other pattern face unlit.
+  step([&] {
+    auto* face = Element(Img_PT, ProcPattern ^ 1);
+    if (face) face->SetPicture(unlit);
+    return face != nullptr;
+  });
+  // 9: the command faces unlit; the pattern captions get the button cursor.
+  step([&] {
+    for (std::size_t i = 0; i < Img_K.size(); ++i) {
+      Img_K[i].SetPicture(unlit);
+      lbl_Opt_PT[i].SetCursor(button_cursor());
+    }
+  });
+  // 10: the cancel command gets it too.
+  step([&] { lbl_K[1].SetCursor(button_cursor()); });
+  // 11: the zoom origin is where the mouse is now, or the screen's corner.
+  step([&] {
+    POINT pt{};
+    ApiResult = GetCursorPos(&pt);
+    if (ApiResult == 0) {
+      ZoomOriginX = 0;
+      ZoomOriginY = 0;
+      return true;
+    }
+    const auto x = ToInt16(pt.x);
+    if (!x) return false;
+    ZoomOriginX = *x;
+    const auto y = ToInt16(pt.y);
+    if (!y) return false;
+    ZoomOriginY = *y;
+    return true;
+  });
+  // 12: the opening animation, to the rectangle the window is shown in.
+  step([&] { ZoomOpen(hwnd()); });
+}
+
+void Pelmor_P::TileBackground(platform::PictureBox& target) {
+  HDC surface = target.ImageDc();
+  HDC tile = Pic_Mbl.ImageDc();
+  const int tile_width = Pic_Mbl.width();
+  const int tile_height = Pic_Mbl.height();
+  for (const dialog::Point& at :
+       dialog::TilePositions(target.width(), target.height(), tile_width, tile_height)) {
+    BitBlt(surface, at.x, at.y, tile_width, tile_height, tile, 0, 0, SRCCOPY);
+  }
+}
+
+void Pelmor_P::lbl_Opt_MouseDown(std::int16_t index) {
+  for (platform::Image& face : Img_SR) face.SetPicture(Img_Off.picture());
+  Img_SR[static_cast<std::size_t>(index)].SetPicture(Img_On_Y.picture());
+  ImageSize = index;
+}
+
+void Pelmor_P::lbl_Opt_PT_MouseDown(std::int16_t index) {
+  Img_PT[static_cast<std::size_t>(index)].SetPicture(Img_On_Y.picture());
+  Img_PT[static_cast<std::size_t>(index ^ 1)].SetPicture(Img_Off.picture());
+  ProcPattern = index;
+}
+
+void Pelmor_P::lbl_K_MouseDown(std::int16_t index) {
+  Img_K[static_cast<std::size_t>(index)].SetPicture(Img_On_Y.picture());
+}
+
+void Pelmor_P::lbl_K_MouseUp(std::int16_t index) {
+  IgnoringErrors step;
+  step([&] { Img_K[static_cast<std::size_t>(index)].SetPicture(Img_Off.picture()); });
+  // Lets the released face repaint unlit before the dialog goes; a press
+  // queued before the release is handled here too, and so is saved.
+  step([] { platform::DoEvents(); });
+  if (index == 0) {
+    step([] { IniValue = SignPadded(ImageSize); });
+    step([] { WriteSetting(texts::kKeyImageSize, IniValue); });
+    step([] { IniValue = SignPadded(ProcPattern); });
+    step([] { WriteSetting(texts::kKeyProcPattern, IniValue); });
+  }
+  step([this] { Unload(); });
+}
+
+void Pelmor_P::lbl_URL_MouseDown() {
+  IgnoringErrors step;
+  step([] { platform::SetAppCursor(LoadCursorW(nullptr, IDC_WAIT)); });
+  step([this] {
+    return reinterpret_cast<INT_PTR>(ShellExecuteW(hwnd(), L"open", lbl_URL.caption().c_str(), L"",
+                                                   L"", SW_SHOWNORMAL)) > 32;
+  });
+  step([] { platform::SetAppCursor(nullptr); });
+}
+
+void Pelmor_P::Form_Unload(std::int16_t& /*cancel*/) {
+  ZoomClose(hwnd());
+}
 
 }  // namespace varominea

@@ -1,13 +1,57 @@
-// The settings dialog.
+// The settings dialog: image size and processing pattern, save or cancel,
+// and a link to the web page.
 #pragma once
 
+#include <array>
+#include <cstdint>
+
 #include "platform/form_win.h"
+#include "platform/image_win.h"
+#include "platform/label_win.h"
 
 namespace varominea {
 
 class Pelmor_P : public platform::Form {
  public:
   Pelmor_P();
+
+  // Controls on the window.
+  platform::PictureBox Pic_B;    // background box holding everything visible
+  platform::PictureBox Pic_Mbl;  // hidden; its retained image holds the tile
+  platform::Image Img_Off;       // the unlit face picture (outside the client area)
+  platform::Image Img_On_Y;      // the lit face picture (outside the client area)
+
+  // Faces inside Pic_B, below the captions.
+  std::array<platform::Image, 3> Img_SR;  // size options
+  std::array<platform::Image, 2> Img_PT;  // pattern options
+  std::array<platform::Image, 2> Img_K;   // commands: save and close, cancel
+
+  // Captions inside Pic_B, above the faces.
+  // Headings and credit line, elements 0, 3 and 9; nullptr for any other.
+  platform::Label* lbl(int index);
+  std::array<platform::Label, 3> lbl_Opt;
+  std::array<platform::Label, 2> lbl_Opt_PT;
+  std::array<platform::Label, 2> lbl_K;
+  platform::Label lbl_URL;
+
+ protected:
+  void Form_Load() override;
+  void Form_Unload(std::int16_t& cancel) override;
+
+ private:
+  void TileBackground(platform::PictureBox& target);
+
+  void lbl_Opt_MouseDown(std::int16_t index);
+  void lbl_Opt_PT_MouseDown(std::int16_t index);
+  void lbl_K_MouseDown(std::int16_t index);
+  void lbl_K_MouseUp(std::int16_t index);
+  void lbl_URL_MouseDown();
+
+  // The pictures the window holds before it is loaded: the two face pictures
+  // and the tile in Pic_Mbl's retained image.
+  void LoadDesignPictures();
+
+  std::array<platform::Label, 3> lbl_items_;  // lbl(0), lbl(3), lbl(9)
 };
 
 }  // namespace varominea

@@ -1,0 +1,34 @@
+#include "settings_dialog/layout.h"
+
+namespace varominea::dialog {
+
+Size OuterSize(const Box& background) {
+  return Size{background.width + kFrameMarginX, background.height + kFrameMarginY};
+}
+
+Origin CentredOrigin(int screen_width, int screen_height, const Size& outer) {
+  return Origin{(static_cast<double>(screen_width) - outer.width) / 2.0,
+                (static_cast<double>(screen_height) - outer.height) / 2.0};
+}
+
+std::vector<Point> TilePositions(int target_width, int target_height, int tile_width,
+                                 int tile_height) {
+  std::vector<Point> copies;
+  // A tile without area would never get past the target.
+  if (tile_width <= 0 || tile_height <= 0) return copies;
+  int x = 0;
+  int y = 0;
+  for (;;) {
+    copies.push_back(Point{x, y});
+    if (y <= target_height) {
+      y += tile_height;
+      continue;
+    }
+    if (x > target_width) break;
+    x += tile_width;
+    y = 0;
+  }
+  return copies;
+}
+
+}  // namespace varominea::dialog

@@ -1,0 +1,88 @@
+// The settings dialog's geometry: where every control sits, how large the
+// window is, where it is placed on the screen, and where the background tile
+// is copied. Pixels at 96 dots per inch throughout.
+#pragma once
+
+#include <array>
+#include <vector>
+
+namespace varominea::dialog {
+
+struct Box {
+  int left;
+  int top;
+  int width;
+  int height;
+  friend bool operator==(const Box&, const Box&) = default;
+};
+
+struct Point {
+  int x;
+  int y;
+  friend bool operator==(const Point&, const Point&) = default;
+};
+
+// Every face is 95 x 20; a caption over a face lies 4 px below the face's top
+// edge, with the face's left edge and width and the caption height 13.
+inline constexpr int kFaceWidth = 95;
+inline constexpr int kFaceHeight = 20;
+inline constexpr int kCaptionHeight = 13;
+inline constexpr int kCaptionDrop = 4;
+
+constexpr Box FaceAt(int left, int top) {
+  return Box{left, top, kFaceWidth, kFaceHeight};
+}
+constexpr Box CaptionOver(const Box& face) {
+  return Box{face.left, face.top + kCaptionDrop, face.width, kCaptionHeight};
+}
+
+// Controls placed directly on the window.
+inline constexpr Box kPicB{0, 0, 337, 237};                      // background box, fixed border
+inline constexpr Box kImgOff{376, 16, kFaceWidth, kFaceHeight};  // outside the client area
+inline constexpr Box kImgOnY{376, 48, kFaceWidth, kFaceHeight};  // outside the client area
+inline constexpr Box kPicMbl{380, 80, 340, 26};                  // hidden, holds the tile
+
+// Controls inside the background box, in its client coordinates.
+inline constexpr Box kLblSizeHeading{12, 12, 103, 13};     // lbl(0)
+inline constexpr Box kLblPatternHeading{204, 12, 69, 13};  // lbl(3)
+inline constexpr Box kLblCredit{24, 148, 168, 13};         // lbl(9)
+inline constexpr Box kLblUrl{24, 204, 214, 13};            // lbl_URL
+inline constexpr std::array<Box, 3> kImgSR{FaceAt(24, 32), FaceAt(24, 60), FaceAt(24, 88)};
+inline constexpr std::array<Box, 2> kImgPT{FaceAt(216, 32), FaceAt(216, 60)};
+inline constexpr std::array<Box, 2> kImgK{FaceAt(112, 172), FaceAt(216, 172)};
+inline constexpr std::array<Box, 3> kLblOpt{CaptionOver(kImgSR[0]), CaptionOver(kImgSR[1]),
+                                            CaptionOver(kImgSR[2])};
+inline constexpr std::array<Box, 2> kLblOptPT{CaptionOver(kImgPT[0]), CaptionOver(kImgPT[1])};
+inline constexpr std::array<Box, 2> kLblK{CaptionOver(kImgK[0]), CaptionOver(kImgK[1])};
+
+// The window's frame is taken as these fixed margins around the background
+// box, whatever the system's frame metrics are.
+inline constexpr int kFrameMarginX = 8;
+inline constexpr int kFrameMarginY = 27;
+
+struct Size {
+  int width;
+  int height;
+  friend bool operator==(const Size&, const Size&) = default;
+};
+
+// The window's outer size for a background box of the given size.
+Size OuterSize(const Box& background);
+
+// The top-left corner that centres a window of the given outer size on the
+// screen, in floating point (half pixels stay).
+struct Origin {
+  double left;
+  double top;
+};
+Origin CentredOrigin(int screen_width, int screen_height, const Size& outer);
+
+// The destinations of the tile copies that cover a target, in the order
+// they are made: column by column, each column from the top down. A column
+// ends with the first copy below the target's height, the work with the
+// first column beyond its width; copies outside the target are clipped away
+// by the drawing. A tile without area yields no copies.
+std::vector<Point> TilePositions(int target_width, int target_height, int tile_width,
+                                 int tile_height);
+
+}  // namespace varominea::dialog
