@@ -16,6 +16,9 @@ reg() { wine reg add "$@" /f >/dev/null 2>&1; }
 for face in "ＭＳ Ｐゴシック" "ＭＳ ゴシック" "MS PGothic" "MS UI Gothic" "MS Shell Dlg" "MS Shell Dlg 2"; do
   reg 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /t REG_SZ /d "IPAPGothic"
 done
+# With no window manager on the virtual display, Wine draws the frames and
+# caption bars itself, as Windows would.
+reg 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N
 # A crashing program must end, not wait in a debugger dialog.
 reg 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0
 reg 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Auto /t REG_SZ /d 1
