@@ -135,6 +135,15 @@ void WindowlessControl::SetVisible(bool visible) {
 
 void WindowlessControl::Invalidate() { container_.InvalidateRect(bounds_); }
 
+Container* Container::Bind(HWND hwnd, UINT message, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    auto* self = static_cast<Container*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  return reinterpret_cast<Container*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
 void Container::InvalidateRect(const RECT& rect) {
   if (hwnd_) ::InvalidateRect(hwnd_, &rect, FALSE);
 }
@@ -235,7 +244,7 @@ void PictureBox::Create(HWND parent) {
   const DWORD ex_style = design_.border ? WS_EX_CLIENTEDGE : 0;
   const RECT& b = design_.bounds;
   CreateWindowExW(ex_style, kPictureBoxClass, L"", style, b.left, b.top, b.right - b.left,
-                  b.bottom - b.top, parent, nullptr, Instance(), this);
+                  b.bottom - b.top, parent, nullptr, Instance(), static_cast<Container*>(this));
   EnsureImage();
 }
 
@@ -309,12 +318,7 @@ void PictureBox::Paint() {
 }
 
 LRESULT CALLBACK PictureBox::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<PictureBox*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
-    self->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<PictureBox*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  auto* self = static_cast<PictureBox*>(Bind(hwnd, message, lparam));
   if (!self) return DefWindowProcW(hwnd, message, wparam, lparam);
   return Guarded([&] { return self->HandleMessage(message, wparam, lparam); });
 }
@@ -426,7 +430,7 @@ void Form::Load() {
   }
   back_brush_.reset(CreateSolidBrush(design_.back_color));
   CreateWindowExW(0, kFormClass, design_.caption.c_str(), style, 0, 0, 320, 240, nullptr, nullptr,
-                  Instance(), this);
+                  Instance(), static_cast<Container*>(this));
   if (!hwnd_) return;
   ++g_live_forms;
   if (design_.icon_resource != 0) {
@@ -557,12 +561,7 @@ void Form::Paint() {
 }
 
 LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
-    self->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  auto* self = static_cast<Form*>(Bind(hwnd, message, lparam));
   if (!self) return DefWindowProcW(hwnd, message, wparam, lparam);
   return Guarded([&] { return self->Dispatch(message, wparam, lparam); });
 }

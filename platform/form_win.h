@@ -82,6 +82,10 @@ class Container {
   bool RouteMouse(UINT message, WPARAM wparam, LPARAM lparam);
   bool SetCursorFromControls();
 
+  // Ties a window to its container as it is created (the container is the
+  // window's creation parameter) and finds it for every later message.
+  static Container* Bind(HWND hwnd, UINT message, LPARAM lparam);
+
   HWND hwnd_ = nullptr;
 
  private:
