@@ -39,7 +39,9 @@ void EndProgram() {
   ExitProcess(0);
 }
 
-void SetEndProgramHookForTests(EndProgramHook hook) { g_end_program_hook = hook; }
+void SetEndProgramHookForTests(EndProgramHook hook) {
+  g_end_program_hook = hook;
+}
 
 ScreenMetrics Screen() {
   HDC screen = GetDC(nullptr);
@@ -58,7 +60,8 @@ ScreenMetrics Screen() {
 std::wstring AppPath() {
   std::vector<wchar_t> buffer(MAX_PATH);
   for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    const DWORD length =
+        GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
     if (length == 0) return L".";
     if (length < buffer.size()) {
       std::wstring path(buffer.data(), length);
@@ -108,7 +111,9 @@ void SetAppCursor(HCURSOR cursor) {
   }
 }
 
-HCURSOR AppCursor() { return g_app_cursor; }
+HCURSOR AppCursor() {
+  return g_app_cursor;
+}
 
 std::string ToAnsi(std::wstring_view text) {
   if (text.empty()) return {};

@@ -14,7 +14,9 @@ constexpr wchar_t kPictureBoxClass[] = L"VaromineaPictureBox";
 
 int g_live_forms = 0;
 
-HINSTANCE Instance() { return GetModuleHandleW(nullptr); }
+HINSTANCE Instance() {
+  return GetModuleHandleW(nullptr);
+}
 
 void RegisterClassOnce(const wchar_t* name, WNDPROC proc) {
   WNDCLASSEXW existing{};
@@ -133,7 +135,9 @@ void WindowlessControl::SetVisible(bool visible) {
   Invalidate();
 }
 
-void WindowlessControl::Invalidate() { container_.InvalidateRect(bounds_); }
+void WindowlessControl::Invalidate() {
+  container_.InvalidateRect(bounds_);
+}
 
 Container* Container::Bind(HWND hwnd, UINT message, LPARAM lparam) {
   if (message == WM_NCCREATE) {
@@ -187,8 +191,7 @@ bool Container::RouteMouse(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_MBUTTONUP: {
       WindowlessControl* target = captured_;
       if (!target) return HitTest(pt) != nullptr;
-      const bool buttons_left =
-          (wparam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) != 0;
+      const bool buttons_left = (wparam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) != 0;
       if (!buttons_left) {
         captured_ = nullptr;
         ReleaseCapture();
@@ -272,8 +275,12 @@ int PictureBox::height() const {
   GetWindowRect(hwnd_, &r);
   return r.bottom - r.top;
 }
-int PictureBox::client_width() const { return ClientWidthOf(hwnd_); }
-int PictureBox::client_height() const { return ClientHeightOf(hwnd_); }
+int PictureBox::client_width() const {
+  return ClientWidthOf(hwnd_);
+}
+int PictureBox::client_height() const {
+  return ClientHeightOf(hwnd_);
+}
 
 void PictureBox::Move(int left, int top, int width, int height) {
   design_.bounds = RECT{left, top, left + width, top + height};
@@ -592,7 +599,8 @@ LRESULT Form::Dispatch(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
-      if (!RouteMouse(message, wparam, lparam)) Form_MouseDown(MouseEventFrom(message, wparam, lparam));
+      if (!RouteMouse(message, wparam, lparam))
+        Form_MouseDown(MouseEventFrom(message, wparam, lparam));
       return 0;
     case WM_MOUSEMOVE:
     case WM_LBUTTONUP:

@@ -116,7 +116,7 @@ class PictureBox : public Container {
   std::function<void(const MouseEvent&)> OnMouseUp;
   std::function<void()> OnClick;
 
-  int width() const;   // outer size in pixels
+  int width() const;  // outer size in pixels
   int height() const;
   int client_width() const;
   int client_height() const;

@@ -1,7 +1,7 @@
 // Resource identifiers shared by the resource script and the code.
 #pragma once
 
-#define IDI_VAROMINEA 1  // window icon, 32 x 32, 256 colours
+#define IDI_VAROMINEA 1   // window icon, 32 x 32, 256 colours
 #define IDS_SAVER_NAME 1  // string table: the saver's name in the system's list
 
 #define IDR_PREVIEW_PICTURE 101  // RCDATA: preview picture, JPEG 208 x 158

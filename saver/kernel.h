@@ -8,8 +8,8 @@ namespace varominea {
 
 // The parameter block through which the step and the blit reach the field.
 struct KernelParamBlock {
-  std::int32_t Width = 0;     // cells per row of the displayed block (256)
-  std::int32_t Height = 0;    // rows of the displayed block (256)
+  std::int32_t Width = 0;        // cells per row of the displayed block (256)
+  std::int32_t Height = 0;       // rows of the displayed block (256)
   std::uint8_t* Bits = nullptr;  // cell (1, 2): the first displayed cell
 };
 

@@ -26,7 +26,8 @@ class ByteField {
   const std::uint8_t* data() const { return bytes_; }
 
   static constexpr std::size_t Offset(int x, int y) {
-    return static_cast<std::size_t>(x - 1) + std::size_t{kColumns} * static_cast<std::size_t>(y - 1);
+    return static_cast<std::size_t>(x - 1) +
+           std::size_t{kColumns} * static_cast<std::size_t>(y - 1);
   }
 
  private:
