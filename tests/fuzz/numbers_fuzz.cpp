@@ -11,37 +11,24 @@
 #include "startup/numbers.h"
 #include "startup/setting_text.h"
 
-namespace {
-
-void Check(bool condition) {
+static void Check(bool condition) {
   if (!condition) std::abort();
 }
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
   const char separator = static_cast<char>(data[0]);
   const std::string_view text(reinterpret_cast<const char*>(data) + 1, size - 1);
-
   const double leading = varominea::ReadLeadingNumber(text);
   Check(!std::isnan(leading));
-
   // A text that is wholly a number with '.' reads the same both ways.
   const std::optional<double> whole = varominea::ParseLocaleNumber(text, '.');
-  if (whole) {
-    Check(std::isfinite(*whole));
-    Check(*whole == leading);
-  }
+  if (whole) Check(std::isfinite(*whole) && *whole == leading);
   const std::optional<double> local = varominea::ParseLocaleNumber(text, separator);
   if (local) Check(std::isfinite(*local));
-
   const std::optional<std::int16_t> setting = varominea::SettingFromText(text, separator);
-  if (text.empty()) {
-    Check(setting == 0);
-  } else if (setting) {
-    Check(local.has_value() && std::floor(*local) == *setting);
-  }
+  if (text.empty()) Check(setting == 0);
+  if (!text.empty() && setting) Check(local.has_value() && std::floor(*local) == *setting);
 
   std::wstring command_line = L"/p ";
   for (const char c : text) command_line += static_cast<wchar_t>(static_cast<unsigned char>(c));
