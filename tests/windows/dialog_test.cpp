@@ -7,22 +7,20 @@
 #include <string>
 #include <vector>
 
-#include "platform/app_win.h"
 #include "settings_dialog/layout.h"
 #include "settings_dialog/pelmor_p.h"
 #include "startup/shared_values.h"
 #include "startup/zoom_win.h"
+#include "support.h"
 
 namespace {
 
 using varominea::Pelmor_P;
-namespace dialog = varominea::dialog;
 
 struct Animation {
   HWND window;
   int kind;
-  RECT from;
-  RECT to;
+  RECT from, to;
   bool visible;  // whether the window was visible when the animation ran
 };
 std::vector<Animation> g_animations;
@@ -32,38 +30,27 @@ BOOL RecordAnimation(HWND window, int kind, const RECT* from, const RECT* to) {
   return TRUE;
 }
 
-bool Same(const RECT& a, const RECT& b) {
-  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-std::string Text(const RECT& r) {
-  return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) +
-         "," + std::to_string(r.bottom);
-}
-
-void Pump(DWORD milliseconds) {
-  const DWORD end = GetTickCount() + milliseconds;
-  do {
-    platform::DoEvents();
-    Sleep(10);
-  } while (static_cast<LONG>(end - GetTickCount()) > 0);
+void ExpectAnimation(const Animation& a, HWND window, RECT from, RECT to) {
+  EXPECT_EQ(a.window, window);
+  EXPECT_EQ(a.kind, IDANI_CAPTION);
+  EXPECT_TRUE(EqualRect(&a.from, &from)) << a.from.left << "," << a.from.top;
+  EXPECT_TRUE(EqualRect(&a.to, &to)) << a.to.left << "," << a.to.top;
 }
 
-// Waits until the system reports the mouse at the point it was moved to.
-bool CursorReaches(POINT target) {
+// Moves the mouse with real input and waits until the system reports it there.
+bool MoveMouse(POINT to) {
+  SetCursorPos(to.x, to.y);
   for (int i = 0; i < 100; ++i) {
     POINT now{};
-    if (GetCursorPos(&now) && now.x == target.x && now.y == target.y) return true;
-    Pump(10);
+    if (GetCursorPos(&now) && now.x == to.x && now.y == to.y) return true;
+    test::Pump(10);
   }
   return false;
 }
 
 class DialogInProcessTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    g_animations.clear();
-    varominea::SetDrawAnimatedRectsForTests(&RecordAnimation);
-  }
+  void SetUp() override { varominea::SetDrawAnimatedRectsForTests(&RecordAnimation); }
   void TearDown() override { varominea::SetDrawAnimatedRectsForTests(nullptr); }
 };
 
@@ -71,8 +58,7 @@ TEST_F(DialogInProcessTest, ZoomRunsBetweenTheMousePositionAtLoadAndTheDialog) {
   for (const POINT mouse : {POINT{100, 700}, POINT{1000, 12}}) {
     SCOPED_TRACE(std::to_string(mouse.x) + "," + std::to_string(mouse.y));
     g_animations.clear();
-    ASSERT_TRUE(SetCursorPos(mouse.x, mouse.y));
-    ASSERT_TRUE(CursorReaches(mouse));
+    ASSERT_TRUE(MoveMouse(mouse));
     Pelmor_P form;
     form.Load();
     ASSERT_EQ(g_animations.size(), 1u);
@@ -80,12 +66,8 @@ TEST_F(DialogInProcessTest, ZoomRunsBetweenTheMousePositionAtLoadAndTheDialog) {
     EXPECT_EQ(window.right - window.left, 345);
     EXPECT_EQ(window.bottom - window.top, 264);
     const RECT origin{mouse.x, mouse.y, mouse.x, mouse.y};
-    const Animation& open = g_animations[0];
-    EXPECT_EQ(open.window, form.hwnd());
-    EXPECT_EQ(open.kind, IDANI_CAPTION);
-    EXPECT_TRUE(Same(open.from, origin)) << Text(open.from);
-    EXPECT_TRUE(Same(open.to, window)) << Text(open.to) << " vs " << Text(window);
-    EXPECT_FALSE(open.visible) << "the animation ends where the dialog then shows";
+    ExpectAnimation(g_animations[0], form.hwnd(), origin, window);
+    EXPECT_FALSE(g_animations[0].visible) << "the animation ends where the dialog then shows";
     EXPECT_EQ(varominea::ZoomOriginX, mouse.x);
     EXPECT_EQ(varominea::ZoomOriginY, mouse.y);
 
@@ -95,11 +77,7 @@ TEST_F(DialogInProcessTest, ZoomRunsBetweenTheMousePositionAtLoadAndTheDialog) {
     const HWND hwnd = form.hwnd();
     form.Unload();
     ASSERT_EQ(g_animations.size(), 2u);
-    const Animation& close = g_animations[1];
-    EXPECT_EQ(close.window, hwnd);
-    EXPECT_EQ(close.kind, IDANI_CAPTION);
-    EXPECT_TRUE(Same(close.from, window)) << Text(close.from);
-    EXPECT_TRUE(Same(close.to, origin)) << Text(close.to);
+    ExpectAnimation(g_animations[1], hwnd, window, origin);
     EXPECT_FALSE(form.loaded());
   }
 }
@@ -108,59 +86,34 @@ TEST_F(DialogInProcessTest, ZoomRunsBetweenTheMousePositionAtLoadAndTheDialog) {
 class FailingHttpsHandler {
  public:
   FailingHttpsHandler() {
-    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, L"https\\shell\\open\\command", 0, nullptr, 0,
-                        KEY_READ | KEY_WRITE, nullptr, &key_, nullptr) != ERROR_SUCCESS) {
-      key_ = nullptr;
-      return;
-    }
     wchar_t old[1024] = {};
-    DWORD size = sizeof old - sizeof(wchar_t);
-    DWORD type = 0;
-    if (RegQueryValueExW(key_, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(old), &size) ==
-            ERROR_SUCCESS &&
-        type == REG_SZ) {
+    DWORD size = sizeof old;
+    if (!RegGetValueW(HKEY_CLASSES_ROOT, kKey, nullptr, RRF_RT_REG_SZ, nullptr, old, &size)) {
       old_ = old;
     }
-    Set(L"\"C:\\no such folder\\no such program.exe\" \"%1\"");
+    ok_ = Set(L"\"C:\\no such folder\\no such program.exe\" \"%1\"");
   }
   FailingHttpsHandler(const FailingHttpsHandler&) = delete;
   FailingHttpsHandler& operator=(const FailingHttpsHandler&) = delete;
   ~FailingHttpsHandler() {
-    if (!key_) return;
-    if (old_) {
-      Set(*old_);
-    } else {
-      RegDeleteValueW(key_, nullptr);
-    }
-    RegCloseKey(key_);
+    if (!old_ || !Set(*old_)) RegDeleteKeyValueW(HKEY_CLASSES_ROOT, kKey, nullptr);
   }
-  bool ok() const { return key_ != nullptr; }
+  bool ok() const { return ok_; }
 
  private:
-  void Set(const std::wstring& command) {
-    RegSetValueExW(key_, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
-                   static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
+  static constexpr const wchar_t* kKey = L"https\\shell\\open\\command";
+  static bool Set(const std::wstring& command) {
+    const auto bytes = static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t));
+    return !RegSetKeyValueW(HKEY_CLASSES_ROOT, kKey, nullptr, REG_SZ, command.c_str(), bytes);
   }
-  HKEY key_ = nullptr;
+  bool ok_ = false;
   std::optional<std::wstring> old_;
 };
 
-// The cursor shown now.
 HCURSOR ShownCursor() {
   CURSORINFO info{};
   info.cbSize = sizeof info;
   return GetCursorInfo(&info) ? info.hCursor : nullptr;
-}
-
-void Click(POINT at) {
-  SetCursorPos(at.x, at.y);
-  Pump(50);
-  INPUT in[2] = {};
-  in[0].type = INPUT_MOUSE;
-  in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  in[1].type = INPUT_MOUSE;
-  in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  SendInput(2, in, sizeof(INPUT));
 }
 
 TEST_F(DialogInProcessTest, AfterALinkPressEachPlaceShowsItsOwnCursorAgain) {
@@ -169,34 +122,31 @@ TEST_F(DialogInProcessTest, AfterALinkPressEachPlaceShowsItsOwnCursorAgain) {
   Pelmor_P form;
   form.Load();
   const HCURSOR link = LoadCursorW(nullptr, IDC_HAND);  // tells the link's cursor apart
-  const HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
-  const HCURSOR hourglass = LoadCursorW(nullptr, IDC_WAIT);
-  EXPECT_EQ(form.lbl_URL.caption(), L"" VAROMINEA_HOME_PAGE);
-  EXPECT_EQ(form.lbl(9)->caption(), L"Varominea 1.1.0");
-  EXPECT_EQ(form.lbl(1), nullptr);
   form.lbl_URL.SetCursor(link);
   form.Show();
-  Pump(200);
-
-  auto on_screen = [&](int x, int y) {
+  test::Pump(200);
+  const auto on_screen = [&](int x, int y) {
     POINT p{x, y};
     ClientToScreen(form.Pic_B.hwnd(), &p);
     return p;
   };
-  const dialog::Box url = dialog::kLblUrl;
-  Click(on_screen(url.left + 20, url.top + url.height / 2));
-  Pump(500);
+  const varominea::dialog::Box url = varominea::dialog::kLblUrl;
+  ASSERT_TRUE(MoveMouse(on_screen(url.left + 20, url.top + url.height / 2)));
+  INPUT press[2] = {};
+  press[0].type = press[1].type = INPUT_MOUSE;
+  press[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  press[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, press, sizeof(INPUT));
+  test::Pump(500);
   EXPECT_TRUE(form.loaded()) << "the dialog stays open";
   EXPECT_TRUE(IsWindowVisible(form.hwnd()));
   EXPECT_EQ(platform::AppCursor(), nullptr);
-  EXPECT_NE(ShownCursor(), hourglass);
-  EXPECT_EQ(ShownCursor(), link);
+  EXPECT_EQ(ShownCursor(), link) << "no hourglass left behind";
 
   // Over the background (left of every caption) the arrow shows.
-  const POINT empty = on_screen(4, 120);
-  SetCursorPos(empty.x, empty.y);
-  Pump(200);
-  EXPECT_EQ(ShownCursor(), arrow);
+  ASSERT_TRUE(MoveMouse(on_screen(4, 120)));
+  test::Pump(200);
+  EXPECT_EQ(ShownCursor(), LoadCursorW(nullptr, IDC_ARROW));
   form.Unload();
 }
 
