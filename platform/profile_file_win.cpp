@@ -99,15 +99,15 @@ bool ReplaceFileContents(const std::wstring& path, std::string_view bytes) {
   return false;
 }
 
-std::string ReadProfileString(const std::wstring& path, std::string_view section,
-                              std::string_view key) {
+std::string ReadProfileValue(const std::wstring& path, std::string_view section,
+                             std::string_view key) {
   const FileBytes file = ReadFileBytes(path);
   if (file.state != FileState::Read) return {};
   return GetProfileValue(file.bytes, section, key);
 }
 
-bool WriteProfileString(const std::wstring& path, std::string_view section, std::string_view key,
-                        std::string_view value) {
+bool WriteProfileValue(const std::wstring& path, std::string_view section, std::string_view key,
+                       std::string_view value) {
   const FileBytes file = ReadFileBytes(path);
   if (file.state == FileState::Unreadable) return false;
   const std::optional<std::string> updated = SetProfileValue(file.bytes, section, key, value);

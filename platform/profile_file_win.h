@@ -33,13 +33,13 @@ bool ReplaceFileContents(const std::wstring& path, std::string_view bytes);
 
 // One key's value from a profile file: "" when the file, section or key is
 // missing or the file cannot be read.
-std::string ReadProfileString(const std::wstring& path, std::string_view section,
-                              std::string_view key);
+std::string ReadProfileValue(const std::wstring& path, std::string_view section,
+                             std::string_view key);
 
 // Sets one key's value in a profile file, creating the file when it is
 // missing. false when it could not be stored; the file then keeps its old
 // contents.
-bool WriteProfileString(const std::wstring& path, std::string_view section, std::string_view key,
-                        std::string_view value);
+bool WriteProfileValue(const std::wstring& path, std::string_view section, std::string_view key,
+                       std::string_view value);
 
 }  // namespace platform

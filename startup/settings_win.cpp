@@ -72,12 +72,12 @@ SettingsFiles CurrentSettingsFiles() {
 }
 
 std::string ReadIni(const std::string& section, const std::string& key, const std::wstring& file) {
-  return platform::ReadProfileString(file, section, key);
+  return platform::ReadProfileValue(file, section, key);
 }
 
 std::string WriteIni(const std::string& section, const std::string& key, const std::string& value,
                      const std::wstring& file) {
-  ApiResult = platform::WriteProfileString(file, section, key, value) ? 1 : 0;
+  ApiResult = platform::WriteProfileValue(file, section, key, value) ? 1 : 0;
   return {};
 }
 

@@ -185,12 +185,12 @@ TEST_F(SettingsFileTest, AFailedWriteKeepsTheOldFile) {
   // Nor is a file too large to be a profile.
   const std::wstring large = program_folder_ + L"\\large.ini";
   Put(large, std::string(platform::kMaxProfileFileBytes + 1, 'x'));
-  EXPECT_FALSE(platform::WriteProfileString(large, "Section", "k", "1"));
+  EXPECT_FALSE(platform::WriteProfileValue(large, "Section", "k", "1"));
   EXPECT_EQ(Bytes(large), std::nullopt);
   DeleteFileW(large.c_str());
 
   const std::wstring nowhere = program_folder_ + L"\\missing\\x.ini";
-  EXPECT_FALSE(platform::WriteProfileString(nowhere, "Section", "k", "1"));
+  EXPECT_FALSE(platform::WriteProfileValue(nowhere, "Section", "k", "1"));
   EXPECT_EQ(platform::ReadFileBytes(nowhere).state, platform::FileState::Missing);
   EXPECT_EQ(Entries(program_folder_), Names{texts::kSettingsFileName});
 }

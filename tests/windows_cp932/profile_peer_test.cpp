@@ -71,15 +71,15 @@ TEST_F(ProfilePeerTest, EachSideReadsBothKeysTheOtherWrote) {
   EXPECT_EQ(platform::GetProfileValue(written.bytes, "Section", kKeyImageSize), "2");
   EXPECT_EQ(platform::GetProfileValue(written.bytes, "section", kKeyProcPattern), "1");
 
-  ASSERT_TRUE(platform::WriteProfileString(file, "Section", kKeyImageSize, " 0"));
-  ASSERT_TRUE(platform::WriteProfileString(file, "Section", kKeyProcPattern, "-3"));
+  ASSERT_TRUE(platform::WriteProfileValue(file, "Section", kKeyImageSize, " 0"));
+  ASSERT_TRUE(platform::WriteProfileValue(file, "Section", kKeyProcPattern, "-3"));
   EXPECT_EQ(SystemRead(path, "Section", kKeyImageSize), "0");
   EXPECT_EQ(SystemRead(path, "SECTION", kKeyProcPattern), "-3");
   EXPECT_EQ(SystemRead(path, "Other", "x"), "9");
   Sleep(20);  // a new modification time, so the system's cache is not used
   SystemWrite(path, "Section", kKeyProcPattern, " 0");
-  EXPECT_EQ(platform::ReadProfileString(file, "Section", kKeyImageSize), "0");
-  EXPECT_EQ(platform::ReadProfileString(file, "Section", kKeyProcPattern), "0");
+  EXPECT_EQ(platform::ReadProfileValue(file, "Section", kKeyImageSize), "0");
+  EXPECT_EQ(platform::ReadProfileValue(file, "Section", kKeyProcPattern), "0");
 }
 
 // Files written by hand: both readers find the same value.
