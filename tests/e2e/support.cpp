@@ -1,30 +1,22 @@
 #include "tests/e2e/support.h"
 
-#include <shellapi.h>
+#include <gtest/gtest.h>
 
-#include <thread>
-#include <vector>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "resources/texts.h"
 
 namespace e2e {
 namespace {
 
-std::wstring ModuleFolder() {
-  wchar_t buffer[MAX_PATH * 4];
-  const DWORD n = GetModuleFileNameW(nullptr, buffer, MAX_PATH * 4);
-  std::wstring path(buffer, n);
-  return path.substr(0, path.find_last_of(L"\\/"));
-}
-
-void RemoveTree(const std::wstring& folder) {
-  std::wstring from = folder;
-  from.push_back(L'\0');  // double-NUL-terminated list
-  SHFILEOPSTRUCTW op{};
-  op.wFunc = FO_DELETE;
-  op.pFrom = from.c_str();
-  op.fFlags = FOF_NO_UI;
-  SHFileOperationW(&op);
+void PumpMessages() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
 }
 
 void SendMouse(DWORD flags, LONG dx = 0, LONG dy = 0) {
@@ -36,79 +28,87 @@ void SendMouse(DWORD flags, LONG dx = 0, LONG dy = 0) {
   SendInput(1, &in, sizeof in);
 }
 
-}  // namespace
-
-std::wstring ScrPath() {
-  if (const wchar_t* env = _wgetenv(L"VAROMINEA_SCR")) return env;
-  // Test programs live in <build>/tests; the program in <build>.
-  return ModuleFolder() + L"\\..\\Varominea.scr";
+DWORD ButtonFlag(int button, bool down) {
+  if (button == 2) return down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP;
+  if (button == 4) return down ? MOUSEEVENTF_MIDDLEDOWN : MOUSEEVENTF_MIDDLEUP;
+  return down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
 }
 
-ScrFolder::ScrFolder() {
+}  // namespace
+
+std::string SettingsText(const char* image_size, const char* proc_pattern) {
+  return std::string("[") + varominea::texts::kSection + "]\r\n" + varominea::texts::kKeyImageSize +
+         "=" + image_size + "\r\n" + varominea::texts::kKeyProcPattern + "=" + proc_pattern +
+         "\r\n";
+}
+
+ScrFolder::ScrFolder(const char* image_size, const char* proc_pattern) {
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
   static int counter = 0;
-  for (;;) {
+  do {
     path_ = std::wstring(temp) + L"varominea-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
             std::to_wstring(++counter);
-    if (CreateDirectoryW(path_.c_str(), nullptr)) break;
+  } while (!CreateDirectoryW(path_.c_str(), nullptr));
+  // Test programs live in <build>/tests; the program in <build>.
+  wchar_t self[MAX_PATH * 4];
+  std::wstring program(self, GetModuleFileNameW(nullptr, self, MAX_PATH * 4));
+  program = program.substr(0, program.find_last_of(L"\\/")) + L"\\..\\Varominea.scr";
+  CopyFileW(program.c_str(), scr().c_str(), FALSE);
+  if (image_size) {
+    WriteBytes(settings(), SettingsText(image_size, proc_pattern));
   }
-  CopyFileW(ScrPath().c_str(), scr().c_str(), FALSE);
 }
 
 ScrFolder::~ScrFolder() {
-  // Files may have been made read-only by a test.
-  SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
-  RemoveTree(path_);
+  SetFileAttributesW(settings().c_str(), FILE_ATTRIBUTE_NORMAL);  // a test may have set it
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
 }
 
-std::wstring ScrFolder::settings() const { return path_ + varominea::texts::kSettingsFileSuffix; }
-
-void ScrFolder::WriteSettings(const std::string& image_size,
-                              const std::string& proc_pattern) const {
-  WriteBytes(settings(), std::string("[Section]\r\n") + varominea::texts::kKeyImageSize + "=" +
-                             image_size + "\r\n" + varominea::texts::kKeyProcPattern + "=" +
-                             proc_pattern + "\r\n");
+std::wstring ScrFolder::settings() const {
+  return path_ + varominea::texts::kSettingsFileSuffix;
 }
 
-ScrProcess::ScrProcess(const std::wstring& scr, const std::wstring& arguments) {
-  std::wstring command = L"\"" + scr + L"\"";
+ScrProcess::ScrProcess(const ScrFolder& folder, const std::wstring& arguments) {
+  std::wstring command = L"\"" + folder.scr() + L"\"";
   if (!arguments.empty()) command += L" " + arguments;
-  std::vector<wchar_t> buffer(command.begin(), command.end());
-  buffer.push_back(L'\0');
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  const std::wstring folder = scr.substr(0, scr.find_last_of(L"\\/"));
-  if (CreateProcessW(scr.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                     folder.c_str(), &si, &pi)) {
-    CloseHandle(pi.hThread);
-    process_ = pi.hProcess;
-    pid_ = pi.dwProcessId;
+  if (!CreateProcessW(folder.scr().c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      folder.path().c_str(), &si, &pi)) {
+    ADD_FAILURE() << "could not start Varominea.scr: error " << GetLastError();
+    return;
   }
+  process_ = pi.hProcess;
+  thread_ = pi.hThread;
+  pid_ = pi.dwProcessId;
 }
 
 ScrProcess::~ScrProcess() {
-  if (process_) {
-    Kill();
-    CloseHandle(process_);
+  if (!process_) return;
+  if (running()) {
+    TerminateProcess(process_, 1);
+    WaitForSingleObject(process_, 5000);
   }
+  CloseHandle(thread_);
+  CloseHandle(process_);
 }
 
 bool ScrProcess::WaitForExit(Millis timeout) {
-  if (!process_) return true;
-  return WaitForSingleObject(process_, static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;
+  return !process_ ||
+         WaitForSingleObject(process_, static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;
 }
 
 bool ScrProcess::running() const {
   return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
 }
 
-void ScrProcess::Kill() {
-  if (running()) {
-    TerminateProcess(process_, 1);
-    WaitForSingleObject(process_, 5000);
-  }
+Started::Started(const std::wstring& arguments, const char* image_size, const char* proc_pattern,
+                 const wchar_t* caption)
+    : folder(image_size, proc_pattern), scr(folder, arguments) {
+  if (caption) window = WaitForWindow(scr.pid(), caption);
 }
 
 bool WaitUntil(const std::function<bool()>& condition, Millis timeout, Millis step) {
@@ -121,31 +121,34 @@ bool WaitUntil(const std::function<bool()>& condition, Millis timeout, Millis st
   }
 }
 
-HWND FindProcessWindow(DWORD pid, const std::wstring& caption) {
+HWND FindProcessWindow(DWORD pid, const wchar_t* caption, HWND parent) {
   struct Search {
     DWORD pid;
-    const std::wstring* caption;
+    const wchar_t* caption;
     HWND found;
-  } search{pid, &caption, nullptr};
-  EnumWindows(
-      [](HWND hwnd, LPARAM lparam) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(lparam);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(hwnd, &owner);
-        if (owner != s->pid || !IsWindowVisible(hwnd)) return TRUE;
-        wchar_t text[256] = {};
-        GetWindowTextW(hwnd, text, 256);
-        if (*s->caption != text) return TRUE;
-        s->found = hwnd;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  } search{pid, caption, nullptr};
+  const WNDENUMPROC visit = [](HWND hwnd, LPARAM lparam) -> BOOL {
+    auto* s = reinterpret_cast<Search*>(lparam);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(hwnd, &owner);
+    if (owner != s->pid || !IsWindowVisible(hwnd)) return TRUE;
+    wchar_t text[256] = {};
+    GetWindowTextW(hwnd, text, 256);
+    if (s->caption && std::wstring(s->caption) != text) return TRUE;
+    s->found = hwnd;
+    return FALSE;
+  };
+  if (parent) {
+    EnumChildWindows(parent, visit, reinterpret_cast<LPARAM>(&search));
+  } else {
+    EnumWindows(visit, reinterpret_cast<LPARAM>(&search));
+  }
   return search.found;
 }
 
-HWND WaitForWindow(DWORD pid, const std::wstring& caption, Millis timeout) {
+HWND WaitForWindow(DWORD pid, const wchar_t* caption, HWND parent) {
   HWND found = nullptr;
-  WaitUntil([&] { return (found = FindProcessWindow(pid, caption)) != nullptr; }, timeout);
+  WaitUntil([&] { return (found = FindProcessWindow(pid, caption, parent)) != nullptr; }, 20s);
   return found;
 }
 
@@ -166,21 +169,11 @@ HelperWindow::HelperWindow(const std::wstring& caption, DWORD style, HWND parent
   PumpMessages();
 }
 
-HelperWindow::~HelperWindow() { Destroy(); }
-
 void HelperWindow::Destroy() {
   if (hwnd_) {
     DestroyWindow(hwnd_);
     hwnd_ = nullptr;
     PumpMessages();
-  }
-}
-
-void PumpMessages() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
   }
 }
 
@@ -191,23 +184,25 @@ COLORREF ScreenPixel(int x, int y) {
   return c;
 }
 
-ScreenShot::ScreenShot() {
-  width_ = GetSystemMetrics(SM_CXSCREEN);
-  height_ = GetSystemMetrics(SM_CYSCREEN);
+ScreenShot::ScreenShot(std::optional<RECT> part)
+    : part_(
+          part.value_or(RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)})) {
+  const int width = part_.right - part_.left;
+  const int height = part_.bottom - part_.top;
   HDC screen = GetDC(nullptr);
   HDC memory = CreateCompatibleDC(screen);
   BITMAPINFO bi{};
   bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = width_;
-  bi.bmiHeader.biHeight = -height_;  // top-down
+  bi.bmiHeader.biWidth = width;
+  bi.bmiHeader.biHeight = -height;  // top-down
   bi.bmiHeader.biPlanes = 1;
   bi.bmiHeader.biBitCount = 32;
   void* bits = nullptr;
   HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
   HGDIOBJ old = SelectObject(memory, dib);
-  BitBlt(memory, 0, 0, width_, height_, screen, 0, 0, SRCCOPY);
+  BitBlt(memory, 0, 0, width, height, screen, part_.left, part_.top, SRCCOPY);
   GdiFlush();
-  bgra_.assign(static_cast<const char*>(bits), static_cast<std::size_t>(width_) * height_ * 4);
+  bgra_.assign(static_cast<const char*>(bits), static_cast<std::size_t>(width) * height * 4);
   SelectObject(memory, old);
   DeleteObject(dib);
   DeleteDC(memory);
@@ -215,38 +210,12 @@ ScreenShot::ScreenShot() {
 }
 
 COLORREF ScreenShot::pixel(int x, int y) const {
-  if (x < 0 || y < 0 || x >= width_ || y >= height_) return CLR_INVALID;
+  if (x < part_.left || y < part_.top || x >= part_.right || y >= part_.bottom) return CLR_INVALID;
   const auto* p = reinterpret_cast<const unsigned char*>(bgra_.data()) +
-                  (static_cast<std::size_t>(y) * width_ + x) * 4;
+                  (static_cast<std::size_t>(y - part_.top) * (part_.right - part_.left) +
+                   static_cast<std::size_t>(x - part_.left)) *
+                      4;
   return RGB(p[2], p[1], p[0]);
-}
-
-bool ScreenShot::Save(const std::wstring& path) const {
-  const int stride = (width_ * 3 + 3) & ~3;
-  std::string file(54 + static_cast<std::size_t>(stride) * height_, '\0');
-  auto put32 = [&](std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) file[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-  };
-  file[0] = 'B';
-  file[1] = 'M';
-  put32(2, static_cast<std::uint32_t>(file.size()));
-  put32(10, 54);
-  put32(14, 40);
-  put32(18, static_cast<std::uint32_t>(width_));
-  put32(22, static_cast<std::uint32_t>(height_));
-  file[26] = 1;
-  file[28] = 24;
-  for (int y = 0; y < height_; ++y) {
-    const int src_row = height_ - 1 - y;
-    for (int x = 0; x < width_; ++x) {
-      const char* p = bgra_.data() + (static_cast<std::size_t>(src_row) * width_ + x) * 4;
-      char* q = file.data() + 54 + static_cast<std::size_t>(y) * stride + x * 3;
-      q[0] = p[0];
-      q[1] = p[1];
-      q[2] = p[2];
-    }
-  }
-  return WriteBytes(path, file);
 }
 
 void PressKey(WORD virtual_key) {
@@ -259,22 +228,17 @@ void PressKey(WORD virtual_key) {
 }
 
 void MoveMouseTo(int x, int y) {
-  const int w = GetSystemMetrics(SM_CXSCREEN);
-  const int h = GetSystemMetrics(SM_CYSCREEN);
   // Absolute coordinates are 0..65535 across the screen; aim at the pixel's centre.
-  const LONG ax = static_cast<LONG>((x * 65536LL + 32768) / w);
-  const LONG ay = static_cast<LONG>((y * 65536LL + 32768) / h);
-  SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, ax, ay);
+  SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE,
+            static_cast<LONG>((x * 65536LL + 32768) / GetSystemMetrics(SM_CXSCREEN)),
+            static_cast<LONG>((y * 65536LL + 32768) / GetSystemMetrics(SM_CYSCREEN)));
 }
 
 void MouseButtonDown(int button) {
-  SendMouse(button == 2 ? MOUSEEVENTF_RIGHTDOWN
-                        : button == 4 ? MOUSEEVENTF_MIDDLEDOWN : MOUSEEVENTF_LEFTDOWN);
+  SendMouse(ButtonFlag(button, true));
 }
-
 void MouseButtonUp(int button) {
-  SendMouse(button == 2 ? MOUSEEVENTF_RIGHTUP
-                        : button == 4 ? MOUSEEVENTF_MIDDLEUP : MOUSEEVENTF_LEFTUP);
+  SendMouse(ButtonFlag(button, false));
 }
 
 void ClickAt(int x, int y, int button) {
@@ -286,29 +250,14 @@ void ClickAt(int x, int y, int button) {
 }
 
 std::optional<std::string> ReadBytes(const std::wstring& path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-  std::string bytes;
-  char buffer[4096];
-  DWORD got = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
-  CloseHandle(file);
-  return bytes;
+  std::ifstream in(std::filesystem::path(path), std::ios::binary);
+  if (!in) return std::nullopt;
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 bool WriteBytes(const std::wstring& path, const std::string& bytes) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(file);
-  return ok && written == bytes.size();
-}
-
-bool FileExists(const std::wstring& path) {
-  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  std::ofstream out(std::filesystem::path(path), std::ios::binary);
+  return out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())).flush().good();
 }
 
 }  // namespace e2e

@@ -15,65 +15,77 @@ namespace e2e {
 using namespace std::chrono_literals;
 using Millis = std::chrono::milliseconds;
 
-// The built Varominea.scr (beside the build tree's root).
-std::wstring ScrPath();
+// A settings file holding the two values (e.g. " 1") under their keys.
+std::string SettingsText(const char* image_size, const char* proc_pattern);
 
-// A fresh folder under %TEMP% holding a copy of Varominea.scr; removed with
-// everything in it when the test is done.
+// A fresh folder under %TEMP% holding a copy of Varominea.scr and, when
+// image_size is given, a settings file with the two values (e.g. " 1");
+// removed with everything in it when the test is done.
 class ScrFolder {
  public:
-  ScrFolder();
+  explicit ScrFolder(const char* image_size = nullptr, const char* proc_pattern = nullptr);
   ScrFolder(const ScrFolder&) = delete;
   ScrFolder& operator=(const ScrFolder&) = delete;
   ~ScrFolder();
 
   const std::wstring& path() const { return path_; }
   std::wstring scr() const { return path_ + L"\\Varominea.scr"; }
-  // The settings file beside the copy.
   std::wstring settings() const;
-  // Writes the settings file with the two keys (values as given, e.g. " 1").
-  void WriteSettings(const std::string& image_size, const std::string& proc_pattern) const;
 
  private:
   std::wstring path_;
 };
 
-// A started copy of the program; ended (if still running) when destroyed.
+// The copy in a folder started with the arguments (a failure to start is a
+// test failure); ended, if still running, when destroyed.
 class ScrProcess {
  public:
-  ScrProcess(const std::wstring& scr, const std::wstring& arguments);
+  ScrProcess(const ScrFolder& folder, const std::wstring& arguments);
   ScrProcess(const ScrProcess&) = delete;
   ScrProcess& operator=(const ScrProcess&) = delete;
   ~ScrProcess();
 
-  bool started() const { return process_ != nullptr; }
   DWORD pid() const { return pid_; }
   HANDLE handle() const { return process_; }
+  HANDLE main_thread() const { return thread_; }
   bool WaitForExit(Millis timeout);
   bool running() const;
-  void Kill();
 
  private:
   HANDLE process_ = nullptr;
+  HANDLE thread_ = nullptr;
   DWORD pid_ = 0;
 };
 
-// Polls until the condition holds or the time is up.
+// The one way to start the program: a fresh folder with the settings, the
+// process, and (with a caption) its visible top-level window of that
+// caption, waited for up to 20 s.
+struct Started {
+  explicit Started(const std::wstring& arguments, const char* image_size = nullptr,
+                   const char* proc_pattern = nullptr, const wchar_t* caption = nullptr);
+  ScrFolder folder;
+  ScrProcess scr;
+  HWND window = nullptr;
+};
+
+// Polls (dispatching this process's messages) until the condition holds or
+// the time is up.
 bool WaitUntil(const std::function<bool()>& condition, Millis timeout, Millis step = 10ms);
 
-// The first visible top-level window of the process with the caption.
-HWND FindProcessWindow(DWORD pid, const std::wstring& caption);
-HWND WaitForWindow(DWORD pid, const std::wstring& caption, Millis timeout);
+// The first visible window of the process with the caption (any caption when
+// null), among the top-level windows or the children of `parent`.
+HWND FindProcessWindow(DWORD pid, const wchar_t* caption, HWND parent = nullptr);
+HWND WaitForWindow(DWORD pid, const wchar_t* caption, HWND parent = nullptr);
 
-// A top-level window of this test process with the given caption (for the
-// single-instance guard).
+// A window of this test process (another copy's window for the guard, or a
+// host standing for the control panel's preview area).
 class HelperWindow {
  public:
   explicit HelperWindow(const std::wstring& caption, DWORD style = WS_OVERLAPPEDWINDOW,
                         HWND parent = nullptr, RECT bounds = {100, 100, 400, 300});
   HelperWindow(const HelperWindow&) = delete;
   HelperWindow& operator=(const HelperWindow&) = delete;
-  ~HelperWindow();
+  ~HelperWindow() { Destroy(); }
   HWND hwnd() const { return hwnd_; }
   void Destroy();
 
@@ -81,30 +93,39 @@ class HelperWindow {
   HWND hwnd_ = nullptr;
 };
 
-// Dispatches this process's pending messages.
-void PumpMessages();
+// A host window standing for the control panel, with a child "preview area"
+// of the given size at (24, 16) of its client area.
+struct PreviewArea {
+  PreviewArea(int width, int height)
+      : host(L"preview host", WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN, nullptr,
+             RECT{60, 60, 60 + width + 88, 60 + height + 112}),
+        area(L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, host.hwnd(),
+             RECT{24, 16, 24 + width, 16 + height}) {}
+  std::wstring Arguments() const {
+    return L"/p " + std::to_wstring(reinterpret_cast<LONG_PTR>(area.hwnd()));
+  }
+  HelperWindow host;
+  HelperWindow area;
+};
 
 // The colour on the screen at (x, y), as RGB.
 COLORREF ScreenPixel(int x, int y);
-// A still copy of the whole screen; pixel() reads it back.
+
+// A still copy of a part of the screen (all of it by default); pixel() takes
+// screen coordinates and answers CLR_INVALID outside the part.
 class ScreenShot {
  public:
-  ScreenShot();
-  int width() const { return width_; }
-  int height() const { return height_; }
-  COLORREF pixel(int x, int y) const;  // RGB(); CLR_INVALID outside
-  // Writes it as a 24-bit BMP (for looking at a failure).
-  bool Save(const std::wstring& path) const;
+  explicit ScreenShot(std::optional<RECT> part = std::nullopt);
+  COLORREF pixel(int x, int y) const;
 
  private:
-  int width_ = 0;
-  int height_ = 0;
+  RECT part_{};
   std::string bgra_;
 };
 
 // Real input through SendInput.
 void PressKey(WORD virtual_key);
-void MoveMouseTo(int x, int y);  // absolute screen pixels
+void MoveMouseTo(int x, int y);    // absolute screen pixels
 void MouseButtonDown(int button);  // 1 left, 2 right, 4 middle
 void MouseButtonUp(int button);
 void ClickAt(int x, int y, int button = 1);
@@ -112,6 +133,5 @@ void ClickAt(int x, int y, int button = 1);
 // Files read and written byte for byte.
 std::optional<std::string> ReadBytes(const std::wstring& path);
 bool WriteBytes(const std::wstring& path, const std::string& bytes);
-bool FileExists(const std::wstring& path);
 
 }  // namespace e2e
