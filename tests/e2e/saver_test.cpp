@@ -345,10 +345,13 @@ TEST(SaverInputTest, KeyPressedBeforeTheFirstFrameEndsIt) {
     WaitUntil(
         [&] {
           window = FindWindowW(nullptr, varominea::texts::kSaverCaption);
-          return !s.scr.running() || (window && IsWindowVisible(window));
+          // Keys go to the foreground window, which the X server hands over
+          // a moment after the window shows.
+          return !s.scr.running() ||
+                 (window && IsWindowVisible(window) && GetForegroundWindow() == window);
         },
         20s, 0ms);
-    ASSERT_TRUE(window && IsWindowVisible(window));
+    ASSERT_TRUE(window && IsWindowVisible(window) && GetForegroundWindow() == window);
     {
       Frozen frozen(s.scr);
       caught_before_first_frame = NonBlackOutside(ScreenShot(), RECT{}) == 0;
