@@ -4,17 +4,9 @@
 # resources: the saver's name as string 1, version 1.1.0, a DPI-aware manifest.
 set -euo pipefail
 objdump="$1" program="$2" pointer_size="$3" windres="$4"
+fail() { echo "pe_check: $*" >&2; exit 1; }
+
 headers="$("$objdump" -p "$program")"
-fail() { resources="$("$windres" -i "$program" -O rc)"
-# String 1 is the name Windows lists the saver under: ヴァロミネア.
-grep -q '1, L"\\x30f4\\x30a1\\x30ed\\x30df\\x30cd\\x30a2"' <<<"$resources" ||
-  fail "string 1 is not the saver's name"
-grep -q 'FILEVERSION 1, 1, 0, 0' <<<"$resources" || fail "file version is not 1.1.0"
-grep -q 'VALUE "ProductVersion", "1.1.0"' <<<"$resources" || fail "product version is not 1.1.0"
-grep -q 'PerMonitorV2' <<<"$resources" || fail "the manifest does not declare per-monitor DPI awareness"
-grep -q 'supportedOS Id=""{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}""' <<<"$resources" ||
-  fail "the manifest does not declare Windows 10 and 11"
-echo "pe_check: $*" >&2; exit 1; }
 grep -q "Subsystem.*(Windows GUI)" <<<"$headers" || fail "not a GUI-subsystem program"
 grep -q "DYNAMIC_BASE" <<<"$headers" || fail "ASLR (DYNAMIC_BASE) is off"
 grep -q "NX_COMPAT" <<<"$headers" || fail "DEP (NX_COMPAT) is off"
@@ -24,6 +16,7 @@ fi
 if grep -iE "DLL Name: (libstdc\+\+|libgcc|libwinpthread)" <<<"$headers"; then
   fail "needs a MinGW runtime DLL"
 fi
+
 resources="$("$windres" -i "$program" -O rc)"
 # String 1 is the name Windows lists the saver under: ヴァロミネア.
 grep -q '1, L"\\x30f4\\x30a1\\x30ed\\x30df\\x30cd\\x30a2"' <<<"$resources" ||
@@ -33,4 +26,4 @@ grep -q 'VALUE "ProductVersion", "1.1.0"' <<<"$resources" || fail "product versi
 grep -q 'PerMonitorV2' <<<"$resources" || fail "the manifest does not declare per-monitor DPI awareness"
 grep -q 'supportedOS Id=""{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}""' <<<"$resources" ||
   fail "the manifest does not declare Windows 10 and 11"
-echo "pe_check: $(basename "$program") is a static GUI program with ASLR and DEP"
+echo "pe_check: $(basename "$program") is a static GUI program with ASLR and DEP and its resources"
