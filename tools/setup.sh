@@ -9,7 +9,7 @@ packages=(
   g++-mingw-w64-x86-64 g++-mingw-w64-i686
   wine wine64 xvfb xdotool x11-utils imagemagick
   locales fonts-ipafont-gothic
-  googletest libgtest-dev libbenchmark-dev
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
   libjpeg62-turbo-dev
 )
