@@ -111,6 +111,10 @@ void SetAppCursor(HCURSOR cursor) {
   }
 }
 
+HINSTANCE Instance() {
+  return GetModuleHandleW(nullptr);
+}
+
 HCURSOR AppCursor() {
   return g_app_cursor;
 }
@@ -123,17 +127,6 @@ std::string ToAnsi(std::wstring_view text) {
   if (size > 0) {
     WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
                         nullptr, nullptr);
-  }
-  return out;
-}
-
-std::wstring FromAnsi(std::string_view text) {
-  if (text.empty()) return {};
-  const int size =
-      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring out(static_cast<std::size_t>(size > 0 ? size : 0), L'\0');
-  if (size > 0) {
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), size);
   }
   return out;
 }

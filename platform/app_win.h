@@ -42,8 +42,10 @@ std::wstring CommandText();
 void SetAppCursor(HCURSOR cursor);
 HCURSOR AppCursor();
 
-// The system's ANSI text of a wide text, and back.
+// The system's ANSI text of a wide text.
 std::string ToAnsi(std::wstring_view text);
-std::wstring FromAnsi(std::string_view text);
+
+// The program's own module, whose resources and window classes it uses.
+HINSTANCE Instance();
 
 }  // namespace platform

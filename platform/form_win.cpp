@@ -14,10 +14,6 @@ constexpr wchar_t kPictureBoxClass[] = L"VaromineaPictureBox";
 
 int g_live_forms = 0;
 
-HINSTANCE Instance() {
-  return GetModuleHandleW(nullptr);
-}
-
 void RegisterClassOnce(const wchar_t* name, WNDPROC proc) {
   WNDCLASSEXW existing{};
   existing.cbSize = sizeof existing;
@@ -129,12 +125,6 @@ void WindowlessControl::SetBounds(RECT bounds) {
   Invalidate();
 }
 
-void WindowlessControl::SetVisible(bool visible) {
-  if (visible_ == visible) return;
-  visible_ = visible;
-  Invalidate();
-}
-
 void WindowlessControl::Invalidate() {
   container_.InvalidateRect(bounds_);
 }
@@ -155,15 +145,13 @@ void Container::InvalidateRect(const RECT& rect) {
 WindowlessControl* Container::HitTest(POINT pt) const {
   for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
     WindowlessControl* c = *it;
-    if (c->visible() && c->WantsMouse() && PtInRect(&c->bounds(), pt)) return c;
+    if (c->WantsMouse() && PtInRect(&c->bounds(), pt)) return c;
   }
   return nullptr;
 }
 
 void Container::PaintControls(HDC dc) const {
-  for (WindowlessControl* c : controls_) {
-    if (c->visible()) c->Paint(dc);
-  }
+  for (WindowlessControl* c : controls_) c->Paint(dc);
 }
 
 bool Container::RouteMouse(UINT message, WPARAM wparam, LPARAM lparam) {
@@ -295,20 +283,8 @@ void PictureBox::SetBackColor(COLORREF color) {
   if (hwnd_) ::InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
-void PictureBox::SetVisible(bool visible) {
-  design_.visible = visible;
-  if (hwnd_) ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE);
-}
-
 void PictureBox::SetFocus() {
   if (hwnd_) ::SetFocus(hwnd_);
-}
-
-void PictureBox::Refresh() {
-  if (hwnd_) {
-    ::InvalidateRect(hwnd_, nullptr, FALSE);
-    UpdateWindow(hwnd_);
-  }
 }
 
 void PictureBox::Paint() {
@@ -485,11 +461,6 @@ void Form::Unload(UnloadReason reason) {
   unloading_ = false;
   if (cancel != 0 || !hwnd_) return;
   DestroyWindow(hwnd_);
-}
-
-void Form::SetCaption(const std::wstring& caption) {
-  design_.caption = caption;
-  if (hwnd_) SetWindowTextW(hwnd_, caption.c_str());
 }
 
 void Form::SetBackColor(COLORREF color) {

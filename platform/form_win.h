@@ -39,8 +39,6 @@ class WindowlessControl {
 
   const RECT& bounds() const { return bounds_; }
   void SetBounds(RECT bounds);
-  bool visible() const { return visible_; }
-  void SetVisible(bool visible);
   HCURSOR cursor() const { return cursor_; }
   void SetCursor(HCURSOR cursor) { cursor_ = cursor; }  // nullptr: the arrow
   Container& container() const { return container_; }
@@ -57,7 +55,6 @@ class WindowlessControl {
  private:
   Container& container_;
   RECT bounds_;
-  bool visible_ = true;
   HCURSOR cursor_ = nullptr;
 };
 
@@ -122,13 +119,11 @@ class PictureBox : public Container {
   int client_height() const;
   void Move(int left, int top, int width, int height);  // pixels
   void SetBackColor(COLORREF color);
-  void SetVisible(bool visible);
   void SetFocus();
 
   // The retained image's drawing surface (nullptr without one). Drawing there
-  // shows after Refresh(), and stays when the box is covered and uncovered.
+  // shows at the box's next paint, and stays when it is covered and uncovered.
   HDC ImageDc() const { return image_dc_.get(); }
-  void Refresh();
 
   // Creates the window; the form calls this when it is loaded.
   void Create(HWND parent);
@@ -190,7 +185,6 @@ class Form : public Container {
   void Unload(UnloadReason reason = UnloadReason::FormCode);
 
   bool loaded() const { return hwnd_ != nullptr; }
-  void SetCaption(const std::wstring& caption);
   void SetBackColor(COLORREF color);
   void SetWindowStateNormal();
   // Outer position and size in twips, as top-level windows are placed.

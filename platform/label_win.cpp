@@ -42,22 +42,6 @@ Label::Label(Container& container, RECT bounds, std::wstring caption, Alignment 
       font_(font),
       font_handle_(CreateLabelFont(font)) {}
 
-void Label::SetCaption(std::wstring caption) {
-  caption_ = std::move(caption);
-  Invalidate();
-}
-
-void Label::SetAlignment(Alignment alignment) {
-  alignment_ = alignment;
-  Invalidate();
-}
-
-void Label::SetFont(const LabelFont& font) {
-  font_ = font;
-  font_handle_ = CreateLabelFont(font);
-  Invalidate();
-}
-
 bool Label::WantsMouse() const {
   return static_cast<bool>(OnMouseDown) || static_cast<bool>(OnMouseUp) ||
          static_cast<bool>(OnMouseMove);

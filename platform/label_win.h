@@ -30,11 +30,8 @@ class Label : public WindowlessControl {
         const LabelFont& font);
 
   const std::wstring& caption() const { return caption_; }
-  void SetCaption(std::wstring caption);
   Alignment alignment() const { return alignment_; }
-  void SetAlignment(Alignment alignment);
   const LabelFont& font() const { return font_; }
-  void SetFont(const LabelFont& font);
   HFONT font_handle() const { return font_handle_.get(); }
 
   std::function<void(const MouseEvent&)> OnMouseDown;

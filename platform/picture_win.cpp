@@ -8,12 +8,10 @@
 #include <utility>
 #include <vector>
 
+#include "platform/app_win.h"
+
 namespace platform {
 namespace {
-
-HINSTANCE Instance() {
-  return GetModuleHandleW(nullptr);
-}
 
 // The one owner of a COM interface pointer: released when it goes.
 template <typename T>

@@ -40,9 +40,6 @@ std::optional<std::int32_t> ToInt32(double value) {
   return RoundChecked<std::int32_t>(value);
 }
 
-std::optional<std::int16_t> Add16(std::int16_t a, std::int16_t b) {
-  return Fit16(a + b);
-}
 std::optional<std::int16_t> Sub16(std::int16_t a, std::int16_t b) {
   return Fit16(a - b);
 }

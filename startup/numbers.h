@@ -16,7 +16,6 @@ std::optional<std::int16_t> ToInt16(double value);
 std::optional<std::int32_t> ToInt32(double value);
 
 // 16-bit signed arithmetic that reports overflow.
-std::optional<std::int16_t> Add16(std::int16_t a, std::int16_t b);
 std::optional<std::int16_t> Sub16(std::int16_t a, std::int16_t b);
 
 // Reads a number the way the preview parent is read from the command line:
