@@ -22,7 +22,8 @@ bool AnotherCopyIsOpen() {
   return saver != nullptr || dialog != nullptr;
 }
 
-// Places the preview window as a child over the control panel's preview area.
+// Preview mode: reads the preview area from the command line and shows the
+// preview window over it; a parent that cannot be used ends the program.
 void RunPreview(const std::wstring& command_line) {
   const std::optional<std::int32_t> parent_number = PreviewParent(command_line);
   if (!parent_number) platform::EndProgram();  // beyond the 32-bit range
@@ -30,6 +31,13 @@ void RunPreview(const std::wstring& command_line) {
   // A parent that is no window would leave a window nothing ever closes.
   if (parent == nullptr || !IsWindow(parent)) platform::EndProgram();
 
+  static Pelmor_R preview;
+  if (!ShowPreviewIn(preview, parent)) platform::EndProgram();  // does not fit 16 bits
+}
+
+}  // namespace
+
+bool ShowPreviewIn(Pelmor_R& preview, HWND parent) {
   RECT area{};
   ApiResult = GetWindowRect(parent, &area);
   const platform::ScreenMetrics screen = platform::Screen();
@@ -37,13 +45,12 @@ void RunPreview(const std::wstring& command_line) {
                                    (static_cast<double>(area.right) - area.left));
   const auto height_twips = ToInt16(static_cast<double>(screen.twips_per_pixel_y) *
                                     (static_cast<double>(area.bottom) - area.top));
-  if (!width_twips || !height_twips) platform::EndProgram();  // does not fit 16 bits
+  if (!width_twips || !height_twips) return false;
   ViewRect[2] = 0;
   ViewRect[3] = 0;
   ViewRect[4] = *width_twips;
   ViewRect[5] = *height_twips;
 
-  static Pelmor_R preview;
   preview.Load();
   const HWND window = preview.hwnd();
   const LONG style = GetWindowLongW(window, GWL_STYLE);
@@ -56,9 +63,8 @@ void RunPreview(const std::wstring& command_line) {
   preview.Img_Prev.Move(0, 0, ViewRect[4] / screen.twips_per_pixel_x,
                         ViewRect[5] / screen.twips_per_pixel_y);
   preview.Show();
+  return true;
 }
-
-}  // namespace
 
 void Main() {
   if (AnotherCopyIsOpen()) platform::EndProgram();

@@ -8,9 +8,16 @@
 
 namespace varominea {
 
+class Pelmor_R;
+
 // The program's entry: single-instance guard, mode dispatch, settings, and
 // the one window of the chosen mode.
 void Main();
+
+// Loads the preview window and places it as a child over `parent`, covering
+// it, then shows it. false, with no window loaded, when the parent's size in
+// twips does not fit 16 bits.
+bool ShowPreviewIn(Pelmor_R& preview, HWND parent);
 
 // One key's value from a profile file ("" when the file, section or key is
 // missing).

@@ -10,6 +10,7 @@
 #include "platform/picture_win.h"
 #include "preview/pelmor_r.h"
 #include "resources/resource_ids.h"
+#include "startup/pelmor_b.h"
 #include "support.h"
 
 namespace {
@@ -84,17 +85,7 @@ TEST(PreviewWindowTest, CoversTheAreaWithThePictureAsItsChild) {
     PreviewArea area(w, h);
     varominea::Pelmor_R preview;
     EXPECT_EQ(preview.Img_Prev.bounds().right, 187);  // design size until placed
-    // The steps Main takes in preview mode, in twips.
-    const int twips = platform::Screen().twips_per_pixel_x;
-    preview.Load();
-    SetWindowLongW(preview.hwnd(), GWL_STYLE, GetWindowLongW(preview.hwnd(), GWL_STYLE) | WS_CHILD);
-    SetParent(preview.hwnd(), area.area());
-    preview.SetLeftTwips(0);
-    preview.SetTopTwips(0);
-    preview.SetWidthTwips(w * twips);
-    preview.SetHeightTwips(h * twips);
-    preview.Img_Prev.Move(0, 0, w, h);
-    preview.Show();
+    ASSERT_TRUE(varominea::ShowPreviewIn(preview, area.area()));
     test::Pump(300);
 
     EXPECT_EQ(GetAncestor(preview.hwnd(), GA_PARENT), area.area());
