@@ -7,8 +7,8 @@
 #include <cstring>
 #include <vector>
 
-#include "saver/kernel.h"
-#include "saver/pixel_field.h"
+#include "core/kernel.h"
+#include "core/pixel_field.h"
 
 namespace varominea {
 namespace {

@@ -3,7 +3,7 @@
 // square source.
 #include <benchmark/benchmark.h>
 
-#include "saver/patterns.h"
+#include "core/patterns.h"
 
 namespace varominea {
 namespace {

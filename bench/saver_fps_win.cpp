@@ -11,12 +11,12 @@
 #include <cstdio>
 #include <vector>
 
+#include "core/patterns.h"
+#include "core/placement.h"
+#include "core/shared_values.h"
 #include "platform/app_win.h"
 #include "platform/handles_win.h"
-#include "saver/patterns.h"
 #include "saver/pelmor_s.h"
-#include "saver/placement.h"
-#include "startup/shared_values.h"
 
 namespace {
 

@@ -2,8 +2,10 @@
 
 # Everything that needs Windows but not the entry point, so that the
 # Windows-side tests can link the real window classes.
-add_library(varominea_win STATIC ${win_sources})
-target_link_libraries(varominea_win PUBLIC varominea_core PRIVATE varominea_warnings)
+add_library(varominea_win STATIC
+  ${settings_win_sources} ${platform_win_sources} ${saver_win_sources} ${preview_win_sources}
+  ${settings_dialog_win_sources} ${startup_win_sources})
+target_link_libraries(varominea_win PUBLIC varominea_logic PRIVATE varominea_warnings)
 target_compile_definitions(varominea_win PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
                                                 _WIN32_WINNT=0x0601 WINVER=0x0601)
 target_link_libraries(varominea_win PUBLIC user32 gdi32 shell32 ole32 oleaut32 windowscodecs

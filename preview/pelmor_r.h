@@ -18,4 +18,9 @@ class Pelmor_R : public platform::Form {
   void Form_Unload(std::int16_t& cancel) override;
 };
 
+// Loads the preview window and places it as a child over `parent`, covering
+// it, then shows it. false, with no window loaded, when the parent's size in
+// twips does not fit 16 bits.
+bool ShowPreviewIn(Pelmor_R& preview, HWND parent);
+
 }  // namespace varominea

@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-#include "saver/dib_header.h"
+#include "core/dib_header.h"
 
 namespace varominea {
 namespace {

@@ -2,15 +2,15 @@
 
 #include <cstddef>
 
+#include "core/dib_header.h"
+#include "core/kernel.h"
+#include "core/numbers.h"
+#include "core/patterns.h"
+#include "core/placement.h"
+#include "core/shared_values.h"
+#include "core/steps.h"
 #include "platform/app_win.h"
 #include "resources/texts.h"
-#include "saver/dib_header.h"
-#include "saver/kernel.h"
-#include "saver/patterns.h"
-#include "saver/placement.h"
-#include "startup/numbers.h"
-#include "startup/shared_values.h"
-#include "startup/steps.h"
 
 namespace varominea {
 namespace {

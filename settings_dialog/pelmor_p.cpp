@@ -2,15 +2,16 @@
 
 #include <shellapi.h>
 
+#include "core/numbers.h"
+#include "core/shared_values.h"
+#include "core/steps.h"
 #include "platform/app_win.h"
 #include "platform/picture_win.h"
 #include "resources/resource_ids.h"
 #include "resources/texts.h"
+#include "settings/settings_win.h"
 #include "settings_dialog/layout.h"
-#include "startup/numbers.h"
-#include "startup/pelmor_b.h"
-#include "startup/shared_values.h"
-#include "startup/steps.h"
+#include "settings_dialog/zoom_win.h"
 
 namespace varominea {
 namespace {

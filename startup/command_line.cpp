@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "startup/numbers.h"
+#include "core/numbers.h"
 
 namespace varominea {
 

@@ -1,15 +1,16 @@
 // Main: the program's entry.
 #include <memory>
 
+#include "core/numbers.h"
+#include "core/shared_values.h"
 #include "platform/app_win.h"
 #include "preview/pelmor_r.h"
 #include "resources/texts.h"
 #include "saver/pelmor_s.h"
+#include "settings/settings_win.h"
 #include "settings_dialog/pelmor_p.h"
 #include "startup/command_line.h"
-#include "startup/numbers.h"
-#include "startup/pelmor_b.h"
-#include "startup/shared_values.h"
+#include "startup/main_win.h"
 
 namespace varominea {
 namespace {
@@ -36,35 +37,6 @@ void RunPreview(const std::wstring& command_line) {
 }
 
 }  // namespace
-
-bool ShowPreviewIn(Pelmor_R& preview, HWND parent) {
-  RECT area{};
-  ApiResult = GetWindowRect(parent, &area);
-  const platform::ScreenMetrics screen = platform::Screen();
-  const auto width_twips = ToInt16(static_cast<double>(screen.twips_per_pixel_x) *
-                                   (static_cast<double>(area.right) - area.left));
-  const auto height_twips = ToInt16(static_cast<double>(screen.twips_per_pixel_y) *
-                                    (static_cast<double>(area.bottom) - area.top));
-  if (!width_twips || !height_twips) return false;
-  ViewRect[2] = 0;
-  ViewRect[3] = 0;
-  ViewRect[4] = *width_twips;
-  ViewRect[5] = *height_twips;
-
-  preview.Load();
-  const HWND window = preview.hwnd();
-  const LONG style = GetWindowLongW(window, GWL_STYLE);
-  ApiResult = SetWindowLongW(window, GWL_STYLE, style | WS_CHILD);
-  ApiResult = SetParent(window, parent) != nullptr;
-  preview.SetLeftTwips(ViewRect[2]);
-  preview.SetTopTwips(ViewRect[3]);
-  preview.SetWidthTwips(ViewRect[4]);
-  preview.SetHeightTwips(ViewRect[5]);
-  preview.Img_Prev.Move(0, 0, ViewRect[4] / screen.twips_per_pixel_x,
-                        ViewRect[5] / screen.twips_per_pixel_y);
-  preview.Show();
-  return true;
-}
 
 void Main() {
   if (AnotherCopyIsOpen()) platform::EndProgram();

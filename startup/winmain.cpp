@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "platform/app_win.h"
-#include "startup/pelmor_b.h"
+#include "startup/main_win.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   try {

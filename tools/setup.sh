@@ -25,8 +25,8 @@ as_root() {
 
 if ((${#missing[@]})); then
   echo "setup: installing ${missing[*]}"
-  as_root apt-get update -qq
-  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
+  as_root apt-get -o DPkg::Lock::Timeout=900 update -qq
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=900 install -y -qq \
     "${missing[@]}" >/dev/null
 fi
 

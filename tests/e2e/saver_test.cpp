@@ -10,11 +10,11 @@
 #include <memory>
 #include <vector>
 
+#include "core/dib_header.h"
+#include "core/patterns.h"
+#include "core/pixel_field.h"
+#include "core/placement.h"
 #include "resources/texts.h"
-#include "saver/dib_header.h"
-#include "saver/patterns.h"
-#include "saver/pixel_field.h"
-#include "saver/placement.h"
 #include "tests/e2e/support.h"
 
 // after <windows.h>

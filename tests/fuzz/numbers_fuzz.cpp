@@ -7,9 +7,9 @@
 #include <string>
 #include <string_view>
 
+#include "core/numbers.h"
+#include "core/setting_text.h"
 #include "startup/command_line.h"
-#include "startup/numbers.h"
-#include "startup/setting_text.h"
 
 static void Check(bool condition) {
   if (!condition) std::abort();

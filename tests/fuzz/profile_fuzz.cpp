@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/profile.h"
+#include "settings/profile.h"
 
 using platform::GetProfileValue;
 using platform::SetProfileValue;

@@ -1,5 +1,5 @@
 // The settings file's byte-exact profile reader and writer.
-#include "platform/profile.h"
+#include "settings/profile.h"
 
 #include <gtest/gtest.h>
 

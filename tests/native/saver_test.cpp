@@ -11,12 +11,12 @@
 #include <random>
 #include <vector>
 
-#include "saver/dib_header.h"
-#include "saver/kernel.h"
+#include "core/dib_header.h"
+#include "core/kernel.h"
+#include "core/patterns.h"
+#include "core/pixel_field.h"
+#include "core/placement.h"
 #include "saver/move_detector.h"
-#include "saver/patterns.h"
-#include "saver/pixel_field.h"
-#include "saver/placement.h"
 
 namespace varominea {
 namespace {

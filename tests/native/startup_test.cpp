@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <optional>
 
+#include "core/numbers.h"
+#include "core/setting_text.h"
 #include "startup/command_line.h"
-#include "startup/numbers.h"
-#include "startup/setting_text.h"
 
 namespace varominea {
 namespace {

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "core/shared_values.h"
 #include "settings_dialog/layout.h"
 #include "settings_dialog/pelmor_p.h"
-#include "startup/shared_values.h"
-#include "startup/zoom_win.h"
+#include "settings_dialog/zoom_win.h"
 #include "support.h"
 
 namespace {

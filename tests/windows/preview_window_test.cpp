@@ -10,7 +10,6 @@
 #include "platform/picture_win.h"
 #include "preview/pelmor_r.h"
 #include "resources/resource_ids.h"
-#include "startup/pelmor_b.h"
 #include "support.h"
 
 namespace {

@@ -5,11 +5,11 @@
 
 #include <utility>
 
-#include "saver/dib_header.h"
-#include "saver/patterns.h"
+#include "core/dib_header.h"
+#include "core/patterns.h"
+#include "core/placement.h"
+#include "core/shared_values.h"
 #include "saver/pelmor_s.h"
-#include "saver/placement.h"
-#include "startup/shared_values.h"
 #include "support.h"
 
 namespace varominea {

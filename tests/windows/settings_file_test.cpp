@@ -8,12 +8,11 @@
 #include <tuple>
 #include <vector>
 
+#include "core/shared_values.h"
 #include "platform/app_win.h"
-#include "platform/profile_file_win.h"
 #include "resources/texts.h"
-#include "startup/pelmor_b.h"
-#include "startup/settings_win.h"
-#include "startup/shared_values.h"
+#include "settings/profile_file_win.h"
+#include "settings/settings_win.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "platform/app_win.h"
-#include "platform/profile.h"
-#include "platform/profile_file_win.h"
 #include "resources/texts.h"
+#include "settings/profile.h"
+#include "settings/profile_file_win.h"
 
 namespace {
 

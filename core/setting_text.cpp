@@ -1,8 +1,8 @@
-#include "startup/setting_text.h"
+#include "core/setting_text.h"
 
 #include <cmath>
 
-#include "startup/numbers.h"
+#include "core/numbers.h"
 
 namespace varominea {
 

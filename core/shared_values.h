@@ -6,9 +6,9 @@
 #include <memory>
 #include <string>
 
-#include "saver/dib_header.h"
-#include "saver/kernel.h"
-#include "saver/pixel_field.h"
+#include "core/dib_header.h"
+#include "core/kernel.h"
+#include "core/pixel_field.h"
 
 namespace varominea {
 

@@ -1,4 +1,4 @@
-#include "startup/numbers.h"
+#include "core/numbers.h"
 
 #include <cctype>
 #include <cmath>

@@ -1,8 +1,8 @@
-#include "saver/placement.h"
+#include "core/placement.h"
 
 #include <cmath>
 
-#include "startup/numbers.h"
+#include "core/numbers.h"
 
 namespace varominea {
 

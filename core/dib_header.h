@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "saver/kernel.h"
+#include "core/kernel.h"
 
 namespace varominea {
 

@@ -1,7 +1,7 @@
 #include <array>
 #include <cstdint>
 
-#include "saver/dib_header.h"
+#include "core/dib_header.h"
 
 namespace varominea {
 namespace {

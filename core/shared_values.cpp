@@ -1,4 +1,4 @@
-#include "startup/shared_values.h"
+#include "core/shared_values.h"
 
 namespace varominea {
 

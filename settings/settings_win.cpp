@@ -1,18 +1,17 @@
 // The settings file: ReadIni, WriteIni, LoadSettings and the save of one
 // setting, with a per-user copy for folders that cannot be written.
-#include "startup/settings_win.h"
+#include "settings/settings_win.h"
 
 #include <shlobj.h>
 
 #include <utility>
 
+#include "core/setting_text.h"
+#include "core/shared_values.h"
+#include "core/steps.h"
 #include "platform/app_win.h"
-#include "platform/profile_file_win.h"
 #include "resources/texts.h"
-#include "startup/pelmor_b.h"
-#include "startup/setting_text.h"
-#include "startup/shared_values.h"
-#include "startup/steps.h"
+#include "settings/profile_file_win.h"
 
 namespace varominea {
 namespace {

@@ -1,9 +1,9 @@
-#include "saver/kernel.h"
+#include "core/kernel.h"
 
 #include <cstddef>
 #include <cstring>
 
-#include "saver/pixel_field.h"
+#include "core/pixel_field.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>

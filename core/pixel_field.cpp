@@ -1,4 +1,4 @@
-#include "saver/pixel_field.h"
+#include "core/pixel_field.h"
 
 #include <new>
 

@@ -1,8 +1,7 @@
 // The caption animation with which the settings dialog opens and closes.
-#include "startup/zoom_win.h"
+#include "settings_dialog/zoom_win.h"
 
-#include "startup/pelmor_b.h"
-#include "startup/shared_values.h"
+#include "core/shared_values.h"
 
 namespace varominea {
 namespace {

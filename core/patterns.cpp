@@ -1,4 +1,4 @@
-#include "saver/patterns.h"
+#include "core/patterns.h"
 
 #include <cfloat>
 #include <chrono>

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "saver/pixel_field.h"
+#include "core/pixel_field.h"
 
 namespace varominea {
 

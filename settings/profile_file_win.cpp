@@ -1,9 +1,9 @@
-#include "platform/profile_file_win.h"
+#include "settings/profile_file_win.h"
 
 #include <windows.h>
 
 #include "platform/handles_win.h"
-#include "platform/profile.h"
+#include "settings/profile.h"
 
 namespace platform {
 namespace {

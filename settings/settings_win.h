@@ -1,10 +1,25 @@
-// Where the settings file lives, and the settings' load and save with the
-// files named explicitly (LoadSettings and WriteSetting use the real ones).
+// The settings file: one key's read and write, the load of both settings and
+// the save of one, with a per-user copy for folders that cannot be written.
+// The *From/*To forms name the files explicitly; the others use the real ones.
 #pragma once
 
 #include <string>
 
 namespace varominea {
+
+// One key's value from a profile file ("" when the file, section or key is
+// missing).
+std::string ReadIni(const std::string& section, const std::string& key, const std::wstring& file);
+// Writes one key's value; the result is always empty.
+std::string WriteIni(const std::string& section, const std::string& key, const std::string& value,
+                     const std::wstring& file);
+// Fills ImageSize and ProcPattern from the settings file.
+void LoadSettings();
+// Writes one setting's text to the settings file beside the executable, or,
+// when that folder cannot be written, to the per-user copy.
+void WriteSetting(const std::string& key, const std::string& value);
+// The settings file beside the executable.
+std::wstring SettingsPath();
 
 struct SettingsFiles {
   std::wstring beside_program;  // the file in the executable's folder
