@@ -11,7 +11,8 @@ cmake --build --preset windows-x64 -j "$(nproc)" --target Varominea
 args=("${@:-/s}")
 seconds="${VAROMINEA_RUN_SECONDS:-5}"
 export WINEPREFIX="$PWD/build/run-wineprefix"
-if [[ -n "${DISPLAY:-}" ]]; then export VAROMINEA_DISPLAY="$DISPLAY"; fi
+# On a desktop's own display, its window manager manages Wine's windows.
+if [[ -n "${DISPLAY:-}" ]]; then export VAROMINEA_DISPLAY="$DISPLAY" VAROMINEA_WINE_MANAGED=Y; fi
 # wine-run.sh starts a virtual display when VAROMINEA_DISPLAY is unset.
 display_file="$(mktemp)"
 VAROMINEA_DISPLAY_FILE="$display_file" \

@@ -60,7 +60,9 @@ fi
 
 if [[ -n "${VAROMINEA_DISPLAY_FILE:-}" ]]; then echo "$DISPLAY" >"$VAROMINEA_DISPLAY_FILE"; fi
 
-if [[ ! -f "$prefix/.varominea-ready" ]]; then
+# A prefix made by an older set-up is made again.
+export VAROMINEA_PREFIX_VERSION=2
+if [[ "$(cat "$prefix/.varominea-ready" 2>/dev/null)" != "$VAROMINEA_PREFIX_VERSION" ]]; then
   "$here/wine-prefix-setup.sh" "$prefix"
 fi
 
