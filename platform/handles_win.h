@@ -61,6 +61,7 @@ using OwnedMemoryDc = Owned<HDC, MemoryDcTraits>;
 using OwnedCursor = Owned<HCURSOR, CursorTraits>;
 using OwnedIcon = Owned<HICON, IconTraits>;
 using OwnedFile = Owned<HANDLE, FileTraits>;
+using OwnedKernelObject = Owned<HANDLE, FileTraits>;  // mutexes, events, processes
 
 // A window's device context, released when the owner goes.
 class WindowDc {

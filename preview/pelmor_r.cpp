@@ -8,10 +8,18 @@
 #include "resources/texts.h"
 
 namespace varominea {
+namespace {
+
+// How often the preview checks that its area still exists: well inside the
+// second within which a preview must end after the area is destroyed.
+constexpr UINT kAreaWatchIntervalMs = 200;
+
+}  // namespace
 
 Pelmor_R::Pelmor_R()
     : Form(platform::FormDesign{texts::kPreviewCaption, platform::BorderStyle::None, RGB(0, 0, 0)}),
-      Img_Prev(*this, RECT{0, 0, 187, 178}) {
+      Img_Prev(*this, RECT{0, 0, 187, 178}),
+      area_watch_(*this, kAreaWatchIntervalMs) {
   // The picture belongs to the window's design; Main sizes the control.
   Img_Prev.SetPicture(platform::Picture::FromResource(IDR_PREVIEW_PICTURE));
 }
@@ -21,6 +29,13 @@ void Pelmor_R::Form_Unload(std::int16_t& /*cancel*/) {
   // window, whose unloading is already under way, and so changes nothing.
   GetWindow(hwnd(), GW_OWNER);
   ApiResult = PostMessageW(hwnd(), WM_CLOSE, 0, 0);
+}
+
+void Pelmor_R::EndWhenAreaIsGone(HWND area) {
+  area_watch_.OnTimer = [area] {
+    if (!IsWindow(area)) platform::EndProgram();
+  };
+  area_watch_.SetEnabled(true);
 }
 
 bool ShowPreviewIn(Pelmor_R& preview, HWND parent) {
@@ -42,6 +57,8 @@ bool ShowPreviewIn(Pelmor_R& preview, HWND parent) {
   const LONG style = GetWindowLongW(window, GWL_STYLE);
   ApiResult = SetWindowLongW(window, GWL_STYLE, style | WS_CHILD);
   ApiResult = SetParent(window, parent) != nullptr;
+  // Not a child (the area went away meanwhile): nothing would ever close it.
+  if (!ApiResult || GetAncestor(window, GA_PARENT) != parent) return false;
   preview.SetLeftTwips(ViewRect[2]);
   preview.SetTopTwips(ViewRect[3]);
   preview.SetWidthTwips(ViewRect[4]);
@@ -49,6 +66,8 @@ bool ShowPreviewIn(Pelmor_R& preview, HWND parent) {
   preview.Img_Prev.Move(0, 0, ViewRect[4] / screen.twips_per_pixel_x,
                         ViewRect[5] / screen.twips_per_pixel_y);
   preview.Show();
+  if (!IsWindow(parent)) return false;
+  preview.EndWhenAreaIsGone(parent);
   return true;
 }
 

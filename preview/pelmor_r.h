@@ -14,13 +14,24 @@ class Pelmor_R : public platform::Form {
 
   platform::Image Img_Prev;
 
+  // Ends the program once `area` is gone. A child window of another
+  // process's window is normally destroyed with it, but not when the area
+  // went away before the window became its child; the check on a timer
+  // covers every moment.
+  void EndWhenAreaIsGone(HWND area);
+
  protected:
   void Form_Unload(std::int16_t& cancel) override;
+
+ private:
+  platform::Timer area_watch_;
 };
 
 // Loads the preview window and places it as a child over `parent`, covering
-// it, then shows it. false, with no window loaded, when the parent's size in
-// twips does not fit 16 bits.
+// it, then shows it and watches the parent. false when the parent's size in
+// twips does not fit 16 bits (no window loaded), or when the window could not
+// be made the parent's child or the parent is gone by the time it is shown:
+// then the caller ends the program.
 bool ShowPreviewIn(Pelmor_R& preview, HWND parent);
 
 }  // namespace varominea

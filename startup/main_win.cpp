@@ -4,6 +4,7 @@
 #include "core/numbers.h"
 #include "core/shared_values.h"
 #include "platform/app_win.h"
+#include "platform/handles_win.h"
 #include "preview/pelmor_r.h"
 #include "resources/texts.h"
 #include "saver/pelmor_s.h"
@@ -14,6 +15,19 @@
 
 namespace varominea {
 namespace {
+
+// The saver and the dialog run one copy at a time for the user's session.
+// Two copies started within a few milliseconds both pass the caption look-up
+// before either has a window, so the first to create this mutex wins; it is
+// held until the process ends. When the mutex cannot be made at all, the
+// caption look-up alone decides.
+bool AnotherCopyIsStarting() {
+  static platform::OwnedKernelObject single_copy;
+  const HANDLE mutex = CreateMutexW(nullptr, FALSE, L"Local\\Varominea.SingleCopy");
+  const bool existed = mutex != nullptr && GetLastError() == ERROR_ALREADY_EXISTS;
+  single_copy.reset(mutex);
+  return existed;
+}
 
 // Refuses to run while another copy's saver window or settings dialog is
 // open. Both look-ups are always made.
@@ -33,16 +47,19 @@ void RunPreview(const std::wstring& command_line) {
   if (parent == nullptr || !IsWindow(parent)) platform::EndProgram();
 
   static Pelmor_R preview;
-  if (!ShowPreviewIn(preview, parent)) platform::EndProgram();  // does not fit 16 bits
+  if (!ShowPreviewIn(preview, parent)) platform::EndProgram();
 }
 
 }  // namespace
 
 void Main() {
-  if (AnotherCopyIsOpen()) platform::EndProgram();
-
   const std::wstring command_line = platform::CommandText();
   const Mode mode = ModeOf(command_line);
+  // A preview never takes the mutex: the settings page keeps one running
+  // while it starts the dialog or tries the saver, which must not be refused.
+  if (mode != Mode::Preview && AnotherCopyIsStarting()) platform::EndProgram();
+  if (AnotherCopyIsOpen()) platform::EndProgram();
+
   if (mode == Mode::Preview) {
     RunPreview(command_line);
     return;

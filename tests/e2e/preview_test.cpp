@@ -64,4 +64,21 @@ TEST(PreviewTest, ChildCoversTheAreaLeavesTheSettingsAloneAndEndsWithTheArea) {
   }
 }
 
+// The settings page destroys the area quickly when the user flips through
+// its list: whenever that happens, before the window exists, before it is
+// made a child, or after, the program ends within a second and leaves no
+// window behind.
+TEST(PreviewTest, EndsWithinASecondWhenTheAreaGoesAtAnyMoment) {
+  for (int delay_ms = 0; delay_ms <= 250; delay_ms += 25) {
+    SCOPED_TRACE("area destroyed after " + std::to_string(delay_ms) + " ms");
+    PreviewArea p(152, 112);
+    Started s(p.Arguments());
+    Sleep(static_cast<DWORD>(delay_ms));
+    p.host.Destroy();
+    EXPECT_TRUE(WaitUntil([&] { return !s.scr.running(); }, 1s))
+        << "the program outlived its preview area";
+    EXPECT_EQ(FindProcessWindow(s.scr.pid(), nullptr), nullptr);
+  }
+}
+
 }  // namespace

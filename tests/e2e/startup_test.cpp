@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "resources/texts.h"
@@ -48,6 +49,35 @@ TEST(StartupTest, EveryModeEndsAtOnceOnlyWhileAnotherCopyIsOpen) {
     HelperWindow other(caption);
     for (const std::wstring& arguments : modes) ExpectEndsAtOnce(arguments);
   }
+}
+
+// Two copies started within a few milliseconds: only one of them opens its
+// window, the other ends at once.
+TEST(StartupTest, TwoCopiesStartedAtOnceOpenOneWindow) {
+  for (const auto& [arguments, caption] : {std::pair{L"/c", varominea::texts::kDialogCaption},
+                                           std::pair{L"/s", varominea::texts::kSaverCaption}}) {
+    SCOPED_TRACE(Narrow(arguments));
+    ScrFolder folder(" 1", "0");
+    ScrProcess first(folder, arguments);
+    ScrProcess second(folder, arguments);
+    EXPECT_TRUE(WaitUntil([&] { return !first.running() || !second.running(); }, 5s))
+        << "both copies kept running";
+    ScrProcess& survivor = first.running() ? first : second;
+    EXPECT_NE(WaitForWindow(survivor.pid(), caption), nullptr);
+    EXPECT_TRUE(survivor.running());
+  }
+}
+
+// While a copy that has no window yet holds the session's guard, the saver
+// and the dialog end at once; a preview is not refused by it.
+TEST(StartupTest, ACopyStartingElsewhereRefusesAllButThePreview) {
+  const HANDLE guard = CreateMutexW(nullptr, TRUE, L"Local\\Varominea.SingleCopy");
+  ASSERT_NE(guard, nullptr);
+  for (const wchar_t* arguments : {L"/s", L"/c", L""}) ExpectEndsAtOnce(arguments);
+  PreviewArea area(152, 112);
+  Started preview(area.Arguments());
+  EXPECT_FALSE(preview.scr.WaitForExit(1500ms)) << "the preview was refused";
+  CloseHandle(guard);
 }
 
 // Unknown modes, parents beyond the signed 32-bit range, parents that are no
