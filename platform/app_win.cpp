@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/handles_win.h"
+
 namespace platform {
 namespace {
 
@@ -44,10 +46,9 @@ void SetEndProgramHookForTests(EndProgramHook hook) {
 }
 
 ScreenMetrics Screen() {
-  HDC screen = GetDC(nullptr);
-  int dpi_x = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
-  int dpi_y = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-  if (screen) ReleaseDC(nullptr, screen);
+  const WindowDc screen(nullptr);
+  int dpi_x = screen ? GetDeviceCaps(screen.get(), LOGPIXELSX) : 96;
+  int dpi_y = screen ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
   if (dpi_x <= 0) dpi_x = 96;
   if (dpi_y <= 0) dpi_y = 96;
   // Whole twips per pixel, as the classic forms runtime reports them (15 at

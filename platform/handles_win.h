@@ -1,4 +1,5 @@
-// RAII owners for Windows handles: one owner per handle, move-only.
+// RAII owners for Windows handles and COM interfaces: one owner per handle,
+// never copied.
 #pragma once
 
 #include <windows.h>
@@ -41,14 +42,6 @@ struct MemoryDcTraits {
   static bool Valid(HDC h) { return h != nullptr; }
   static void Close(HDC h) { DeleteDC(h); }
 };
-struct CursorTraits {
-  static bool Valid(HCURSOR h) { return h != nullptr; }
-  static void Close(HCURSOR h) { DestroyCursor(h); }
-};
-struct IconTraits {
-  static bool Valid(HICON h) { return h != nullptr; }
-  static void Close(HICON h) { DestroyIcon(h); }
-};
 struct FileTraits {
   static bool Valid(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
   static void Close(HANDLE h) { CloseHandle(h); }
@@ -58,12 +51,11 @@ using OwnedBitmap = Owned<HBITMAP, GdiObjectTraits>;
 using OwnedFont = Owned<HFONT, GdiObjectTraits>;
 using OwnedBrush = Owned<HBRUSH, GdiObjectTraits>;
 using OwnedMemoryDc = Owned<HDC, MemoryDcTraits>;
-using OwnedCursor = Owned<HCURSOR, CursorTraits>;
-using OwnedIcon = Owned<HICON, IconTraits>;
 using OwnedFile = Owned<HANDLE, FileTraits>;
 using OwnedKernelObject = Owned<HANDLE, FileTraits>;  // mutexes, events, processes
 
-// A window's device context, released when the owner goes.
+// A window's device context (the screen's for a null window), released when
+// the owner goes.
 class WindowDc {
  public:
   explicit WindowDc(HWND hwnd) : hwnd_(hwnd), dc_(GetDC(hwnd)) {}
@@ -93,6 +85,30 @@ class Selected {
  private:
   HDC dc_;
   HGDIOBJ previous_;
+};
+
+// The one owner of a COM interface pointer: released when it goes.
+template <typename T>
+class Com {
+ public:
+  Com() = default;
+  Com(const Com&) = delete;
+  Com& operator=(const Com&) = delete;
+  ~Com() {
+    if (p_) p_->Release();
+  }
+  T* operator->() const { return p_; }
+  T* get() const { return p_; }
+  // For the functions that hand out a new reference.
+  T** out() {
+    if (p_) p_->Release();
+    p_ = nullptr;
+    return &p_;
+  }
+  void** out_void() { return reinterpret_cast<void**>(out()); }
+
+ private:
+  T* p_ = nullptr;
 };
 
 }  // namespace platform

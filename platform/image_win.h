@@ -3,8 +3,8 @@
 
 #include <memory>
 
-#include "platform/form_win.h"
 #include "platform/picture_win.h"
+#include "platform/windowless_win.h"
 
 namespace platform {
 

@@ -25,11 +25,8 @@ OwnedFont CreateLabelFont(const LabelFont& font) {
 }  // namespace
 
 LONG FontHeightForPoints(double points) {
-  int dpi = 96;
-  if (HDC screen = GetDC(nullptr)) {
-    dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-  }
+  const WindowDc screen(nullptr);
+  int dpi = screen ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
   if (dpi <= 0) dpi = 96;
   return -static_cast<LONG>(std::lround(points * dpi / 72.0));
 }
@@ -39,8 +36,7 @@ Label::Label(Container& container, RECT bounds, std::wstring caption, Alignment 
     : WindowlessControl(container, bounds),
       caption_(std::move(caption)),
       alignment_(alignment),
-      font_(font),
-      font_handle_(CreateLabelFont(font)) {}
+      font_(CreateLabelFont(font)) {}
 
 bool Label::WantsMouse() const {
   return static_cast<bool>(OnMouseDown) || static_cast<bool>(OnMouseUp) ||
@@ -53,7 +49,7 @@ void Label::Paint(HDC dc) {
   const int saved = SaveDC(dc);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-  if (font_handle_) SelectObject(dc, font_handle_.get());
+  if (font_) SelectObject(dc, font_.get());
   // One line. A text wider than the control runs on past its edge instead
   // of being cut, because a substituted font may be wider than the one the
   // layout was made for.

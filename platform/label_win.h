@@ -6,8 +6,9 @@
 #include <functional>
 #include <string>
 
-#include "platform/form_win.h"
 #include "platform/handles_win.h"
+#include "platform/input_win.h"
+#include "platform/windowless_win.h"
 
 namespace platform {
 
@@ -30,9 +31,6 @@ class Label : public WindowlessControl {
         const LabelFont& font);
 
   const std::wstring& caption() const { return caption_; }
-  Alignment alignment() const { return alignment_; }
-  const LabelFont& font() const { return font_; }
-  HFONT font_handle() const { return font_handle_.get(); }
 
   std::function<void(const MouseEvent&)> OnMouseDown;
   std::function<void(const MouseEvent&)> OnMouseUp;
@@ -47,8 +45,7 @@ class Label : public WindowlessControl {
  private:
   std::wstring caption_;
   Alignment alignment_;
-  LabelFont font_;
-  OwnedFont font_handle_;
+  OwnedFont font_;
 };
 
 // The font's height in pixels (negative: character height) for a size in

@@ -13,30 +13,6 @@
 namespace platform {
 namespace {
 
-// The one owner of a COM interface pointer: released when it goes.
-template <typename T>
-class Com {
- public:
-  Com() = default;
-  Com(const Com&) = delete;
-  Com& operator=(const Com&) = delete;
-  ~Com() {
-    if (p_) p_->Release();
-  }
-  T* operator->() const { return p_; }
-  T* get() const { return p_; }
-  // For the functions that hand out a new reference.
-  T** out() {
-    if (p_) p_->Release();
-    p_ = nullptr;
-    return &p_;
-  }
-  void** out_void() { return reinterpret_cast<void**>(out()); }
-
- private:
-  T* p_ = nullptr;
-};
-
 // COM is started once on each thread that decodes pictures and stays up for
 // the thread's life. An apartment that already exists (of either kind)
 // serves as well.

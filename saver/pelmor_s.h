@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/form_win.h"
+#include "platform/picture_box_win.h"
 #include "saver/move_detector.h"
 
 namespace varominea {

@@ -8,6 +8,7 @@
 #include "platform/form_win.h"
 #include "platform/image_win.h"
 #include "platform/label_win.h"
+#include "platform/picture_box_win.h"
 
 namespace varominea {
 

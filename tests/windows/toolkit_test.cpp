@@ -9,6 +9,7 @@
 
 #include "platform/form_win.h"
 #include "platform/label_win.h"
+#include "platform/picture_box_win.h"
 #include "support.h"
 
 namespace {
