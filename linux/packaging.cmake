@@ -27,9 +27,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xscreensaver | xsecurelock")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "palette-cycling screen saver for X11")
+# The long description; CPack puts the summary above it as the synopsis.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "palette-cycling screen saver for X11
-A 256 x 256 field of nested squares or noisy rings is stretched over the
+    "A 256 x 256 field of nested squares or noisy rings is stretched over the
 screen and shown through a fixed 256-colour palette; every frame lowers each
 cell by one, so the bands of colour travel outward from the middle over a
 256-frame cycle.
