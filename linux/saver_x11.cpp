@@ -346,6 +346,9 @@ class Saver {
   std::optional<int> Pause() {
     const auto until = Clock::now() + std::chrono::microseconds(options_.delay_us);
     for (;;) {
+      // Events already read into Xlib's queue (by the frame's round trip) do
+      // not wake the poll below.
+      if (const auto status = HandleEvents()) return status;
       const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(until - Clock::now());
       const auto wait = left.count() > 0 ? left : std::chrono::nanoseconds(0);
       const timespec timeout{static_cast<time_t>(wait.count() / 1'000'000'000),
@@ -358,10 +361,7 @@ class Saver {
         return 0;
       }
       if (ready > 0 && (fds[1].revents & (POLLHUP | POLLERR)) != 0) return 1;
-      if (ready > 0) {
-        if (const auto status = HandleEvents()) return status;
-      }
-      if (wait.count() == 0 || Clock::now() >= until) return std::nullopt;
+      if (wait.count() == 0 || Clock::now() >= until) return HandleEvents();
     }
   }
 
