@@ -9,7 +9,6 @@
 #include <variant>
 #include <vector>
 
-#include "core/dib_header.h"
 #include "core/pixel_field.h"
 #include "core/placement.h"
 #include "linux/frame_layout.h"
@@ -257,17 +256,6 @@ TEST(X11PixelFormatTest, ScalesEachChannelIntoItsMask) {
                  << std::hex << c.masks.red << " " << c.masks.green << " " << c.masks.blue);
     EXPECT_EQ(PixelFor(c.rgb[0], c.rgb[1], c.rgb[2], c.masks), c.pixel);
   }
-}
-
-TEST(X11PixelFormatTest, TableHoldsThePaletteInTheVisualsOrder) {
-  DibHeaderRecord dib{};
-  ReadPAL_Newton(dib);
-  const PixelTable bgr = PixelTableFor(dib, {0x0000FF, 0x00FF00, 0xFF0000});
-  EXPECT_EQ(bgr[0], 0x303030u);
-  EXPECT_EQ(bgr[22], 0xE030E0u);   // magenta
-  EXPECT_EQ(bgr[44], 0xE03030u);   // blue, in the red byte's place
-  EXPECT_EQ(bgr[177], 0x303028u);  // red one step below grey
-  EXPECT_EQ(bgr[255], 0x88E030u);
 }
 
 }  // namespace
