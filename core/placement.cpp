@@ -63,6 +63,40 @@ Span BottomStripRows(const FrameBlit& blit) {
   return Span{bottom - -blit.src_y * scale, bottom};
 }
 
+namespace {
+
+// The source pixel under the centre of destination pixel `offset`, counted
+// along one axis from the destination's start, in exact integer arithmetic:
+// floor((offset + 1/2) * source / dest).
+std::optional<long long> SourceUnderCentre(long long offset, int dest_extent, int src_extent) {
+  if (dest_extent <= 0 || offset < 0 || offset >= dest_extent) return std::nullopt;
+  return (2 * offset + 1) * src_extent / (2LL * dest_extent);
+}
+
+constexpr long long kBitmapExtent = 256;
+
+}  // namespace
+
+std::optional<int> FieldColumnAt(const FrameBlit& blit, int px) {
+  const auto source =
+      SourceUnderCentre(px - static_cast<long long>(blit.dest_x), blit.dest_width, blit.src_width);
+  if (!source) return std::nullopt;
+  const long long bitmap_column = *source + blit.src_x;
+  if (bitmap_column < 0 || bitmap_column >= kBitmapExtent) return std::nullopt;
+  return static_cast<int>(bitmap_column + 1);  // field column x is bitmap column x - 1
+}
+
+std::optional<int> FieldRowAt(const FrameBlit& blit, int py) {
+  // Counted upwards from the destination's bottom row, as the source rows are.
+  const long long from_bottom =
+      static_cast<long long>(blit.dest_y) + blit.dest_height - 1 - static_cast<long long>(py);
+  const auto source = SourceUnderCentre(from_bottom, blit.dest_height, blit.src_height);
+  if (!source) return std::nullopt;
+  const long long bitmap_row = *source + blit.src_y;
+  if (bitmap_row < 0 || bitmap_row >= kBitmapExtent) return std::nullopt;
+  return static_cast<int>(bitmap_row + 2);  // field row y is bitmap row y - 2
+}
+
 std::optional<int> InteriorPixel(Span span) {
   const double middle = (span.begin + span.end) / 2;
   const int nearest = static_cast<int>(std::floor(middle));

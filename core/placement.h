@@ -56,6 +56,14 @@ Span CellRows(const FrameBlit& blit, int y);
 Span LeftStripColumns(const FrameBlit& blit);
 Span BottomStripRows(const FrameBlit& blit);
 
+// The field column that destination column px shows, and the field row that
+// destination row py (counted from the top) shows, when the blit repeats
+// source pixels without smoothing: the cell under the pixel's centre. Pixels
+// whose centre lies in a strip, or outside the destination, show no cell
+// (std::nullopt).
+std::optional<int> FieldColumnAt(const FrameBlit& blit, int px);
+std::optional<int> FieldRowAt(const FrameBlit& blit, int py);
+
 // The whole pixel nearest the middle of a span that lies entirely inside it,
 // whatever way the platform rounds the span's edges; std::nullopt when the
 // span is too narrow to hold one.

@@ -12,6 +12,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
   libjpeg62-turbo-dev
+  libx11-dev libxext-dev xscreensaver xscreensaver-data lintian dpkg-dev file
 )
 
 missing=()

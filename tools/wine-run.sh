@@ -2,7 +2,10 @@
 # Runs one Windows program under Wine on a private virtual X display.
 #
 #   wine-run.sh [--prefix DIR] PROGRAM [ARGS...]
+#   wine-run.sh --native PROGRAM [ARGS...]
 #
+# With --native, PROGRAM is a Linux program run directly on the private
+# display: no prefix, no Wine, and no turn to wait for.
 # The Wine prefix (default: $WINEPREFIX, else ./build/wineprefix) is created
 # and set up on first use. Runs that share a prefix take turns: each one ends
 # every process of the prefix when it is done, so they must not overlap.
@@ -14,25 +17,30 @@
 set -euo pipefail
 
 prefix="${WINEPREFIX:-$PWD/build/wineprefix}"
-if [[ "${1:-}" == "--prefix" ]]; then
+native=""
+if [[ "${1:-}" == "--native" ]]; then
+  native=1
+  shift
+elif [[ "${1:-}" == "--prefix" ]]; then
   prefix="$2"
   shift 2
 fi
-[[ $# -ge 1 ]] || { echo "usage: $0 [--prefix DIR] PROGRAM [ARGS...]" >&2; exit 2; }
+[[ $# -ge 1 ]] || { echo "usage: $0 [--prefix DIR | --native] PROGRAM [ARGS...]" >&2; exit 2; }
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 export WINEPREFIX="$prefix"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEARCH=win64
-mkdir -p "$(dirname "$prefix")"
-
-# One run at a time per prefix.
-exec 9>"$prefix.lock"
-flock 9
+if [[ -z "$native" ]]; then
+  mkdir -p "$(dirname "$prefix")"
+  # One run at a time per prefix.
+  exec 9>"$prefix.lock"
+  flock 9
+fi
 
 xvfb_pid=""
 cleanup() {
-  wineserver -k >/dev/null 2>&1 || true
+  [[ -n "$native" ]] || wineserver -k >/dev/null 2>&1 || true
   if [[ -n "$xvfb_pid" ]]; then
     kill "$xvfb_pid" 2>/dev/null || true
     wait "$xvfb_pid" 2>/dev/null || true
@@ -59,6 +67,14 @@ else
 fi
 
 if [[ -n "${VAROMINEA_DISPLAY_FILE:-}" ]]; then echo "$DISPLAY" >"$VAROMINEA_DISPLAY_FILE"; fi
+
+if [[ -n "$native" ]]; then
+  set +e
+  "$@"
+  rc=$?
+  set -e
+  exit $rc
+fi
 
 # A prefix made by an older set-up is made again.
 export VAROMINEA_PREFIX_VERSION=2

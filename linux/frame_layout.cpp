@@ -1,0 +1,94 @@
+#include "linux/frame_layout.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "core/numbers.h"
+#include "core/placement.h"
+
+namespace varominea::x11 {
+namespace {
+
+// X windows are at most 32,767 pixels wide, so a window size fits the 16
+// bits the Windows saver computes its placement in.
+std::int16_t Clamp16(int value) {
+  return static_cast<std::int16_t>(std::clamp(value, 0, 32767));
+}
+
+// The Windows saver's centring: (window - area) / 2 in 16 bits, a half pixel
+// rounded to even; 0 where that cannot be computed.
+int CentredStart(std::int16_t window, std::int16_t area) {
+  const auto offset = CentredOffset(window, area);
+  const auto pixel = offset ? ToInt16(*offset) : std::nullopt;
+  return pixel ? *pixel : 0;
+}
+
+}  // namespace
+
+FrameLayout LayoutFrame(int window_width, int window_height, std::int16_t image_size) {
+  FrameLayout layout;
+  layout.window_width = std::max(window_width, 0);
+  layout.window_height = std::max(window_height, 0);
+  const std::int16_t width16 = Clamp16(window_width), height16 = Clamp16(window_height);
+  const auto area = DrawingAreaFor(image_size, width16, height16);
+  if (!area) return layout;
+  layout.area_width = area->width;
+  layout.area_height = area->height;
+  layout.area_left = CentredStart(width16, area->width);
+  layout.area_top = CentredStart(height16, area->height);
+
+  const int left = std::max(layout.area_left, 0);
+  const int top = std::max(layout.area_top, 0);
+  const int right = std::min(layout.area_left + layout.area_width, layout.window_width);
+  const int bottom = std::min(layout.area_top + layout.area_height, layout.window_height);
+  if (right <= left || bottom <= top) return layout;
+  layout.visible_left = left;
+  layout.visible_top = top;
+  layout.visible_width = right - left;
+  layout.visible_height = bottom - top;
+
+  const FrameBlit blit = FrameBlitFor(area->width, area->height);
+  for (int x = left; x < right; ++x) {
+    const auto column = FieldColumnAt(blit, x - layout.area_left);
+    if (!column) {
+      // The strip is the area's left edge: nothing of the field lies left of it.
+      if (layout.column_offsets.empty()) ++layout.black_columns;
+      continue;
+    }
+    layout.column_offsets.push_back(static_cast<std::uint16_t>(*column - 1));
+  }
+  for (int y = top; y < bottom; ++y) {
+    const auto row = FieldRowAt(blit, y - layout.area_top);
+    layout.row_offsets.push_back(row ? static_cast<std::uint32_t>(ByteField::Offset(1, *row))
+                                     : kBlackRow);
+  }
+  return layout;
+}
+
+void RenderFrame(const ByteField& field, const FrameLayout& layout, const PixelTable& colours,
+                 std::uint32_t black, std::uint32_t* out, std::size_t stride) {
+  const std::size_t width = static_cast<std::size_t>(layout.visible_width);
+  const std::size_t black_columns = static_cast<std::size_t>(layout.black_columns);
+  const std::uint8_t* const cells = field.data();
+  const std::uint16_t* const columns = layout.column_offsets.data();
+  const std::size_t shown = layout.column_offsets.size();
+  const std::uint32_t* previous = nullptr;
+  std::uint32_t previous_offset = 0;
+  for (const std::uint32_t offset : layout.row_offsets) {
+    if (previous != nullptr && offset == previous_offset) {
+      std::memcpy(out, previous, width * sizeof(std::uint32_t));
+    } else if (offset == kBlackRow) {
+      std::fill_n(out, width, black);
+    } else {
+      std::fill_n(out, black_columns, black);
+      const std::uint8_t* const row = cells + offset;
+      std::uint32_t* const drawn = out + black_columns;
+      for (std::size_t i = 0; i < shown; ++i) drawn[i] = colours[row[columns[i]]];
+    }
+    previous = out;
+    previous_offset = offset;
+    out += stride;
+  }
+}
+
+}  // namespace varominea::x11

@@ -1,0 +1,156 @@
+#include "linux/options.h"
+
+#include <charconv>
+
+namespace varominea::x11 {
+namespace {
+
+constexpr unsigned long kMaxResourceId = 0x1FFFFFFF;
+
+// Whole text as an unsigned number in `base`, or nothing.
+std::optional<unsigned long> WholeNumber(std::string_view text, int base) {
+  unsigned long value = 0;
+  if (text.empty()) return std::nullopt;
+  const char* const end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value, base);
+  if (error != std::errc{} || stop != end) return std::nullopt;
+  return value;
+}
+
+std::optional<long> ParseDelay(std::string_view text) {
+  const auto value = WholeNumber(text, 10);
+  if (!value || *value > static_cast<unsigned long>(kMaxDelayUs)) return std::nullopt;
+  return static_cast<long>(*value);
+}
+
+}  // namespace
+
+std::optional<unsigned long> ParseWindowId(std::string_view text) {
+  std::optional<unsigned long> id;
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    id = WholeNumber(text.substr(2), 16);
+  } else {
+    id = WholeNumber(text, 10);
+  }
+  if (!id || *id == 0 || *id > kMaxResourceId) return std::nullopt;
+  return id;
+}
+
+std::variant<Options, UsageError> ParseOptions(std::span<const std::string_view> args,
+                                               const char* host_window) {
+  Options options;
+  bool explicit_window = false;
+  bool explicit_id = false;
+  bool root = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    std::string_view arg = args[i];
+    const std::string_view original = arg;
+    if (arg.starts_with("--")) {
+      arg.remove_prefix(2);
+    } else if (arg.starts_with("-") && arg.size() > 1) {
+      arg.remove_prefix(1);
+    } else {
+      return UsageError{"unexpected argument '" + std::string(original) + "'"};
+    }
+    std::optional<std::string_view> inline_value;
+    if (const auto equals = arg.find('='); equals != std::string_view::npos) {
+      inline_value = arg.substr(equals + 1);
+      arg = arg.substr(0, equals);
+    }
+    const auto value = [&]() -> std::optional<std::string_view> {
+      if (inline_value) return inline_value;
+      if (i + 1 < args.size()) return args[++i];
+      return std::nullopt;
+    };
+    const auto bad_value = [&](std::string_view shown) {
+      return UsageError{"bad value '" + std::string(shown) + "' for --" + std::string(arg)};
+    };
+    const auto flag = [&]() { return !inline_value; };
+
+    if (arg == "window-id") {
+      const auto text = value();
+      if (!text) return UsageError{"--window-id needs a window id"};
+      const auto id = ParseWindowId(*text);
+      if (!id) return bad_value(*text);
+      options.window_id = *id;
+      explicit_id = true;
+    } else if (arg == "root" && flag()) {
+      root = true;
+    } else if (arg == "window" && flag()) {
+      explicit_window = true;
+    } else if (arg == "pattern") {
+      const auto text = value();
+      if (!text) return UsageError{"--pattern needs square or ring"};
+      if (*text == "square") {
+        options.proc_pattern = 0;
+      } else if (*text == "ring") {
+        options.proc_pattern = 1;
+      } else {
+        return bad_value(*text);
+      }
+    } else if (arg == "size") {
+      const auto text = value();
+      if (!text) return UsageError{"--size needs full, 800x600 or 640x480"};
+      if (*text == "full") {
+        options.image_size = 0;
+      } else if (*text == "800x600") {
+        options.image_size = 1;
+      } else if (*text == "640x480") {
+        options.image_size = 2;
+      } else {
+        return bad_value(*text);
+      }
+    } else if (arg == "delay") {
+      const auto text = value();
+      if (!text) return UsageError{"--delay needs a number of microseconds"};
+      const auto delay = ParseDelay(*text);
+      if (!delay) return bad_value(*text);
+      options.delay_us = *delay;
+    } else if (arg == "fps" && flag()) {
+      options.fps = true;
+    } else if ((arg == "help" || arg == "h") && flag()) {
+      options.action = Action::Help;
+    } else if (arg == "version" && flag()) {
+      options.action = Action::Version;
+    } else {
+      return UsageError{"unknown option '" + std::string(original) + "'"};
+    }
+  }
+  if (options.action != Action::Run) return options;
+
+  // An explicit window id wins; then an explicit own window; then the host's
+  // window; then the root window; otherwise a window of its own.
+  if (explicit_id) {
+    options.target = Target::Given;
+  } else if (explicit_window) {
+    options.target = Target::OwnWindow;
+  } else if (host_window != nullptr && *host_window != '\0') {
+    const auto id = ParseWindowId(host_window);
+    if (!id) {
+      return UsageError{"bad window id '" + std::string(host_window) + "' in XSCREENSAVER_WINDOW"};
+    }
+    options.target = Target::Given;
+    options.window_id = *id;
+  } else if (root) {
+    options.target = Target::Root;
+  } else {
+    options.target = Target::OwnWindow;
+  }
+  return options;
+}
+
+std::string UsageText(std::string_view program) {
+  std::string text = "usage: " + std::string(program) + " [options]\n";
+  text +=
+      "  --window            draw in a window of its own (the default)\n"
+      "  --root              draw on the root window, or in XSCREENSAVER_WINDOW when set\n"
+      "  --window-id ID      draw in the window ID (decimal or 0x-hex)\n"
+      "  --pattern square|ring   nested squares (default) or rings\n"
+      "  --size full|800x600|640x480   drawing area, centred (default full)\n"
+      "  --delay MICROSECONDS    pause after each frame (default 10000; 0 = none)\n"
+      "  --fps               frames per second on standard error\n"
+      "  --help, --version\n";
+  return text;
+}
+
+}  // namespace varominea::x11

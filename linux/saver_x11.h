@@ -1,0 +1,14 @@
+// The saver drawn into an X11 window: the same field, frame step and palette
+// as the Windows saver, stretched into the window the options name.
+#pragma once
+
+#include "linux/options.h"
+
+namespace varominea::x11 {
+
+// Runs until a signal arrives on `signal_fd` (a signalfd for SIGTERM and
+// SIGINT), the window is destroyed or closed, or the display cannot be used.
+// Returns the process's exit status: 0 when it ended as a saver should.
+int RunSaver(const Options& options, int signal_fd);
+
+}  // namespace varominea::x11

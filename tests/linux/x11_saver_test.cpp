@@ -1,0 +1,647 @@
+// The real X11 saver started as a process on a virtual display (run through
+// tools/wine-run.sh --native): where it draws, what its pixels show, how it
+// follows a resized window, and how it ends. Then the real XScreenSaver
+// daemon running it from its list of programs.
+#include <gtest/gtest.h>
+
+// after GoogleTest: Xlib defines None and Bool as macros
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <fcntl.h>
+#include <pwd.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <bitset>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/dib_header.h"
+#include "core/patterns.h"
+#include "core/pixel_field.h"
+#include "core/placement.h"
+
+extern char** environ;
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+namespace fs = std::filesystem;
+
+constexpr std::uint32_t kBlack = 0;
+constexpr std::uint32_t kWhite = 0xFFFFFF;
+
+bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+  const auto until = Clock::now() + limit;
+  for (;;) {
+    if (done()) return true;
+    if (Clock::now() >= until) return false;
+    std::this_thread::sleep_for(20ms);
+  }
+}
+
+// ---------------------------------------------------------------- the display
+
+struct DisplayCloser {
+  void operator()(Display* d) const { XCloseDisplay(d); }
+};
+
+Display* TheDisplay() {
+  static const std::unique_ptr<Display, DisplayCloser> display(XOpenDisplay(nullptr));
+  return display.get();
+}
+
+// A window of the test's own, white until something draws over it.
+class TestWindow {
+ public:
+  TestWindow(int width, int height) {
+    Display* const d = TheDisplay();
+    window_ = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, static_cast<unsigned>(width),
+                                  static_cast<unsigned>(height), 0, kWhite, kWhite);
+    XMapWindow(d, window_);
+    XSync(d, False);
+  }
+  TestWindow(const TestWindow&) = delete;
+  TestWindow& operator=(const TestWindow&) = delete;
+  ~TestWindow() { Destroy(); }
+
+  void Destroy() {
+    if (window_ != 0) {
+      XDestroyWindow(TheDisplay(), window_);
+      XSync(TheDisplay(), False);
+      window_ = 0;
+    }
+  }
+  void Resize(int width, int height) {
+    XResizeWindow(TheDisplay(), window_, static_cast<unsigned>(width),
+                  static_cast<unsigned>(height));
+    XSync(TheDisplay(), False);
+  }
+  Window id() const { return window_; }
+  std::string IdText() const { return std::to_string(window_); }
+
+ private:
+  Window window_ = 0;
+};
+
+// A window's pixels as 0xRRGGBB (the virtual display is 24-bit true colour).
+class Picture {
+ public:
+  Picture(Window window, int width, int height) : width_(width), height_(height) {
+    XImage* image = XGetImage(TheDisplay(), window, 0, 0, static_cast<unsigned>(width),
+                              static_cast<unsigned>(height), AllPlanes, ZPixmap);
+    if (image == nullptr) return;
+    pixels_.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x) {
+        pixels_[Index(x, y)] = static_cast<std::uint32_t>(XGetPixel(image, x, y)) & 0xFFFFFF;
+      }
+    }
+    XDestroyImage(image);
+  }
+  bool valid() const { return !pixels_.empty(); }
+  std::uint32_t at(int x, int y) const { return pixels_[Index(x, y)]; }
+  int width() const { return width_; }
+  int height() const { return height_; }
+
+ private:
+  std::size_t Index(int x, int y) const {
+    return static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
+           static_cast<std::size_t>(x);
+  }
+  int width_, height_;
+  std::vector<std::uint32_t> pixels_;
+};
+
+// ---------------------------------------------------------------- the process
+
+// The saver (or any program) as a child process, killed if still running
+// when this goes. Its standard error goes to a file the test can read.
+class Process {
+ public:
+  Process(const std::vector<std::string>& args, const std::vector<std::string>& extra_env = {},
+          bool capture_stderr = true) {
+    std::vector<char*> argv;
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    std::vector<std::string> env_text(extra_env);
+    for (char** e = environ; *e != nullptr; ++e) {
+      const std::string_view entry(*e);
+      bool replaced = false;
+      for (const auto& extra : extra_env) {
+        replaced |= entry.substr(0, entry.find('=') + 1) == extra.substr(0, extra.find('=') + 1);
+      }
+      if (!replaced) env_text.emplace_back(entry);
+    }
+    std::vector<char*> envp;
+    for (auto& e : env_text) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (capture_stderr) {
+      stderr_path_ = fs::temp_directory_path() / ("varominea-stderr-" + std::to_string(getpid()) +
+                                                  "-" + std::to_string(++counter_));
+      posix_spawn_file_actions_addopen(&actions, 2, stderr_path_.c_str(),
+                                       O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    }
+    if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) pid_ = 0;
+    posix_spawn_file_actions_destroy(&actions);
+  }
+  Process(const Process&) = delete;
+  Process& operator=(const Process&) = delete;
+  ~Process() {
+    if (pid_ != 0 && !status_) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+    if (!stderr_path_.empty()) fs::remove(stderr_path_);
+  }
+
+  bool started() const { return pid_ != 0; }
+  pid_t pid() const { return pid_; }
+  void Signal(int signal) const { kill(pid_, signal); }
+
+  // The exit status once it has ended within `limit`; -1 after a signal.
+  std::optional<int> WaitExit(std::chrono::milliseconds limit) {
+    WaitUntil(
+        [&] {
+          int status = 0;
+          if (!status_ && waitpid(pid_, &status, WNOHANG) == pid_) {
+            status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+          }
+          return status_.has_value();
+        },
+        limit);
+    return status_;
+  }
+  bool running() {
+    int status = 0;
+    if (!status_ && waitpid(pid_, &status, WNOHANG) == pid_) {
+      status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    return !status_;
+  }
+  std::string ErrorOutput() const {
+    std::ifstream in(stderr_path_);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+
+ private:
+  static inline int counter_ = 0;
+  pid_t pid_ = 0;
+  std::optional<int> status_;
+  fs::path stderr_path_;
+};
+
+Process StartSaver(std::vector<std::string> args, const std::vector<std::string>& env = {}) {
+  args.insert(args.begin(), VAROMINEA_X11_SAVER);
+  return Process(args, env);
+}
+
+// Stopped between two frames for as long as this lives. Every frame is one
+// put request that the saver waits on before stepping again, so once the
+// server has caught up the window shows exactly one frame.
+class Frozen {
+ public:
+  explicit Frozen(const Process& process) : process_(process) {
+    process_.Signal(SIGSTOP);
+    std::this_thread::sleep_for(150ms);
+    XSync(TheDisplay(), False);
+  }
+  Frozen(const Frozen&) = delete;
+  Frozen& operator=(const Frozen&) = delete;
+  ~Frozen() { process_.Signal(SIGCONT); }
+
+ private:
+  const Process& process_;
+};
+
+// ---------------------------------------------------------------- the picture
+
+const std::array<std::uint32_t, 256>& Palette() {
+  static const std::array<std::uint32_t, 256> colours = [] {
+    varominea::DibHeaderRecord dib{};
+    varominea::ReadPAL_Newton(dib);
+    std::array<std::uint32_t, 256> c{};
+    for (std::size_t i = 0; i < 256; ++i) {
+      c[i] = (std::uint32_t{dib.bmiColors[i].rgbRed} << 16) |
+             (std::uint32_t{dib.bmiColors[i].rgbGreen} << 8) | dib.bmiColors[i].rgbBlue;
+    }
+    return c;
+  }();
+  return colours;
+}
+
+std::uint8_t SquareStart(int x, int y) {
+  static const std::unique_ptr<varominea::ByteField> field = [] {
+    auto f = varominea::ByteField::Allocate();
+    varominea::FillSquareField(*f);
+    return f;
+  }();
+  return field->at(x, y);
+}
+
+// The ring fill before smoothing; smoothing never reaches columns 1, 2, 255
+// and 256 or rows 1, 2, 257 and 258.
+std::uint8_t RingStart(int x, int y) {
+  const int squared = (x - 128) * (x - 128) + (y - 128) * (y - 128);
+  int d = 0;
+  while ((d + 1) * (d + 1) <= squared) ++d;
+  return static_cast<std::uint8_t>(d < 10 ? 0 : d);
+}
+bool RingUnsmoothed(int x, int y) {
+  return x == 1 || x == 2 || x == 255 || y == 2;
+}
+
+struct Rect {
+  int left, top, width, height;
+};
+
+// A window pixel wholly inside one cell, and the cell's value before the first step.
+struct CellSample {
+  int x, y;
+  std::uint8_t start;
+};
+
+// A pixel that shows only this cell: one wholly inside its span, or, where
+// cells are narrower than a pixel, the one whose centre the span holds.
+std::optional<int> PixelOfCell(varominea::Span span) {
+  if (const auto inside = varominea::InteriorPixel(span)) return inside;
+  const double middle = (span.begin + span.end) / 2;
+  const int pixel = static_cast<int>(std::floor(middle));
+  if (pixel + 0.5 > span.begin && pixel + 0.5 < span.end) return pixel;
+  return std::nullopt;
+}
+
+// Samples of the cells (x, y) for which `include` holds that lie in the window.
+std::vector<CellSample> SampleCells(Rect area, int window_width, int window_height,
+                                    bool (*include)(int, int), std::uint8_t (*start)(int, int)) {
+  const auto blit = varominea::FrameBlitFor(static_cast<std::int16_t>(area.width),
+                                            static_cast<std::int16_t>(area.height));
+  std::vector<CellSample> samples;
+  for (int y = 2; y <= 255; ++y) {
+    const auto row = PixelOfCell(varominea::CellRows(blit, y));
+    for (int x = 1; row && x <= 255; ++x) {
+      const auto column = PixelOfCell(varominea::CellColumns(blit, x));
+      if (!include(x, y) || !column) continue;
+      const int wx = area.left + *column, wy = area.top + *row;
+      if (wx >= 0 && wy >= 0 && wx < window_width && wy < window_height) {
+        samples.push_back({wx, wy, start(x, y)});
+      }
+    }
+  }
+  return samples;
+}
+
+// The frame numbers n (mod 256) at which every sample shows palette[(start - n) mod 256].
+std::bitset<256> ConsistentFrames(const std::vector<CellSample>& samples, const Picture& shot) {
+  std::bitset<256> frames;
+  frames.set();
+  for (const CellSample& s : samples) {
+    const std::uint32_t shown = shot.at(s.x, s.y);
+    std::bitset<256> fits;
+    for (std::size_t n = 0; n < 256; ++n) {
+      fits[n] = Palette()[static_cast<std::uint8_t>(s.start - n)] == shown;
+    }
+    frames &= fits;
+  }
+  return frames;
+}
+
+// Pixels that are not black: wholly inside the area's columns x rows, or
+// (with inside false) wholly outside the area.
+int NonBlack(const Picture& shot, Rect area, varominea::Span columns, varominea::Span rows,
+             bool inside = true) {
+  int wrong = 0;
+  for (int y = 0; y < shot.height(); ++y) {
+    for (int x = 0; x < shot.width(); ++x) {
+      const double dx = x - area.left, dy = y - area.top;
+      const bool in = dx >= std::ceil(columns.begin) && dx + 1 <= columns.end &&
+                      dy >= std::ceil(rows.begin) && dy + 1 <= rows.end;
+      const bool outside = dx + 1 <= 0 || dy + 1 <= 0 || dx >= area.width || dy >= area.height;
+      if ((inside ? in : outside) && shot.at(x, y) != kBlack) ++wrong;
+    }
+  }
+  return wrong;
+}
+
+bool ShowsFrames(Window window, Rect area) {
+  const int x = area.left + area.width / 2, y = area.top + area.height / 2;
+  return WaitUntil(
+      [&] {
+        const Picture p(window, x + 1, y + 1);
+        return p.valid() && p.at(x, y) != kWhite && p.at(x, y) != kBlack;
+      },
+      10s);
+}
+
+// Stops the saver between frames, up to a few times, until one picture shows
+// a single frame number on every sample; checks the strips and the margins
+// every time.
+void ExpectOneFrame(const Process& saver, Window window, int width, int height, Rect area,
+                    const std::vector<CellSample>& samples) {
+  const auto blit = varominea::FrameBlitFor(static_cast<std::int16_t>(area.width),
+                                            static_cast<std::int16_t>(area.height));
+  ASSERT_GT(samples.size(), 50u);
+  for (int attempt = 1;; ++attempt) {
+    std::optional<Picture> shot;
+    {
+      Frozen frozen(saver);
+      shot.emplace(window, width, height);
+    }
+    ASSERT_TRUE(shot->valid());
+    EXPECT_EQ(NonBlack(*shot, area, varominea::LeftStripColumns(blit), {0, double(area.height)}), 0)
+        << "left strip";
+    EXPECT_EQ(NonBlack(*shot, area, {0, double(area.width)}, varominea::BottomStripRows(blit)), 0)
+        << "bottom strip";
+    EXPECT_EQ(NonBlack(*shot, area, {}, {}, false), 0) << "margin around the drawing area";
+    if (ConsistentFrames(samples, *shot).any()) return;
+    ASSERT_LT(attempt, 5) << "no single frame number explains the " << samples.size()
+                          << " sampled cells in " << attempt << " pictures";
+    std::this_thread::sleep_for(37ms * attempt);
+  }
+}
+
+// ---------------------------------------------------------------- tests
+
+class X11SaverTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    if (TheDisplay() == nullptr) GTEST_FAIL() << "no X display (run through wine-run.sh --native)";
+  }
+};
+
+TEST_F(X11SaverTest, DrawsTheFieldWhereAndAsTheWindowsSaverDoes) {
+  enum class Host { WindowId, Environment };
+  const struct {
+    int width, height;
+    const char* size;
+    const char* pattern;
+    Host host;
+    Rect area;
+  } looks[] = {
+      {1000, 700, "full", "square", Host::WindowId, {0, 0, 1000, 700}},
+      {1000, 700, "800x600", "square", Host::Environment, {100, 50, 800, 600}},
+      {1000, 700, "full", "ring", Host::WindowId, {0, 0, 1000, 700}},
+      {1000, 700, "800x600", "ring", Host::WindowId, {100, 50, 800, 600}},
+      // Larger than the window: centred and cut off.
+      {640, 480, "800x600", "square", Host::WindowId, {-80, -60, 800, 600}},
+      // Odd and smaller than the field.
+      {201, 133, "full", "square", Host::Environment, {0, 0, 201, 133}},
+  };
+  for (const auto& look : looks) {
+    SCOPED_TRACE(testing::Message() << look.width << " x " << look.height << ", --size "
+                                    << look.size << ", --pattern " << look.pattern);
+    TestWindow window(look.width, look.height);
+    std::vector<std::string> args = {"--size", look.size, "--pattern", look.pattern};
+    std::vector<std::string> env;
+    if (look.host == Host::WindowId) {
+      args.insert(args.end(), {"--window-id", window.IdText()});
+    } else {
+      // As the hosts start it: --root, with the window in the environment.
+      args.push_back("--root");
+      env.push_back("XSCREENSAVER_WINDOW=0x" + [&] {
+        std::ostringstream hex;
+        hex << std::hex << window.id();
+        return hex.str();
+      }());
+    }
+    Process saver = StartSaver(args, env);
+    ASSERT_TRUE(saver.started());
+    ASSERT_TRUE(ShowsFrames(window.id(), look.area)) << saver.ErrorOutput();
+    const bool squares = std::string_view(look.pattern) == "square";
+    const auto samples = SampleCells(look.area, look.width, look.height,
+                                     squares ? [](int, int) { return true; } : RingUnsmoothed,
+                                     squares ? SquareStart : RingStart);
+    if (squares || look.area.width >= 256) {
+      ExpectOneFrame(saver, window.id(), look.width, look.height, look.area, samples);
+    }
+    EXPECT_TRUE(saver.running());
+  }
+}
+
+TEST_F(X11SaverTest, ResizedWindowIsLaidOutAgainWithoutARestart) {
+  TestWindow window(1000, 700);
+  Process saver = StartSaver({"--window-id", window.IdText(), "--size", "640x480"});
+  ASSERT_TRUE(ShowsFrames(window.id(), {180, 110, 640, 480}));
+  for (const auto& [w, h, area] : {std::tuple{700, 500, Rect{30, 10, 640, 480}},
+                                   std::tuple{500, 300, Rect{-70, -90, 640, 480}}}) {
+    SCOPED_TRACE(testing::Message() << w << " x " << h);
+    window.Resize(w, h);
+    std::this_thread::sleep_for(300ms);
+    ExpectOneFrame(saver, window.id(), w, h, area,
+                   SampleCells(
+                       area, w, h, [](int, int) { return true; }, SquareStart));
+  }
+  EXPECT_TRUE(saver.running()) << "the same process goes on";
+}
+
+TEST_F(X11SaverTest, EndsWithStatusZeroSoonAfterSigtermOrSigint) {
+  for (const int signal : {SIGTERM, SIGINT}) {
+    SCOPED_TRACE(strsignal(signal));
+    TestWindow window(400, 300);
+    // A long pause between frames: the signal must not wait for it.
+    Process saver = StartSaver({"--window-id", window.IdText(), "--delay", "5000000"});
+    ASSERT_TRUE(ShowsFrames(window.id(), {0, 0, 400, 300}));
+    const auto sent = Clock::now();
+    saver.Signal(signal);
+    EXPECT_EQ(saver.WaitExit(1s), 0);
+    EXPECT_LT(Clock::now() - sent, 1s);
+  }
+}
+
+TEST_F(X11SaverTest, EndsQuietlyWithStatusZeroWhenItsWindowIsDestroyed) {
+  for (const char* delay : {"10000", "0", "5000000"}) {
+    SCOPED_TRACE(delay);
+    TestWindow window(640, 480);
+    Process saver = StartSaver({"--window-id", window.IdText(), "--delay", delay});
+    ASSERT_TRUE(ShowsFrames(window.id(), {0, 0, 640, 480}));
+    window.Destroy();
+    EXPECT_EQ(saver.WaitExit(2s), 0);
+    EXPECT_EQ(saver.ErrorOutput(), "");
+  }
+}
+
+TEST_F(X11SaverTest, OwnWindowIsTitledAndEndsWhenClosed) {
+  Process saver = StartSaver({"--window", "--delay", "20000"});
+  Display* const d = TheDisplay();
+  const Atom net_wm_name = XInternAtom(d, "_NET_WM_NAME", False);
+  const Atom utf8 = XInternAtom(d, "UTF8_STRING", False);
+  Window found = 0;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned count = 0;
+        XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count);
+        for (unsigned i = 0; i < count && found == 0; ++i) {
+          Atom type = 0;
+          int format = 0;
+          unsigned long items = 0, after = 0;
+          unsigned char* value = nullptr;
+          if (XGetWindowProperty(d, children[i], net_wm_name, 0, 64, False, utf8, &type, &format,
+                                 &items, &after, &value) == Success &&
+              value != nullptr) {
+            if (std::string(reinterpret_cast<char*>(value), items) == "ヴァロミネア") {
+              found = children[i];
+            }
+            XFree(value);
+          }
+        }
+        if (children != nullptr) XFree(children);
+        return found != 0;
+      },
+      5s));
+  XWindowAttributes attributes{};
+  XGetWindowAttributes(d, found, &attributes);
+  EXPECT_EQ(attributes.map_state, IsViewable);
+  ASSERT_TRUE(ShowsFrames(found, {0, 0, attributes.width, attributes.height}));
+
+  XEvent close{};
+  close.xclient.type = ClientMessage;
+  close.xclient.window = found;
+  close.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
+  close.xclient.format = 32;
+  close.xclient.data.l[0] = static_cast<long>(XInternAtom(d, "WM_DELETE_WINDOW", False));
+  XSendEvent(d, found, False, NoEventMask, &close);
+  XSync(d, False);
+  EXPECT_EQ(saver.WaitExit(2s), 0);
+}
+
+TEST_F(X11SaverTest, BadOptionsEndWithAUsageMessageAndStatusTwo) {
+  const struct {
+    std::vector<std::string> args;
+    std::vector<std::string> env;
+  } cases[] = {
+      {{"--bogus"}, {}},
+      {{"--delay", "-1"}, {}},
+      {{"--root"}, {"XSCREENSAVER_WINDOW=junk"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args.front());
+    Process saver = StartSaver(c.args, c.env);
+    EXPECT_EQ(saver.WaitExit(5s), 2);
+    EXPECT_NE(saver.ErrorOutput().find("usage:"), std::string::npos) << saver.ErrorOutput();
+  }
+  Process version = StartSaver({"--version"});
+  EXPECT_EQ(version.WaitExit(5s), 0);
+}
+
+// ---------------------------------------------------------------- the real host
+
+// A home folder that an unprivileged user owns, removed afterwards.
+class HostHome {
+ public:
+  HostHome(uid_t uid, gid_t gid) {
+    char name[] = "/tmp/varominea-host-XXXXXX";
+    if (mkdtemp(name) == nullptr) return;
+    path_ = name;
+    if (chown(name, uid, gid) != 0) path_.clear();
+  }
+  HostHome(const HostHome&) = delete;
+  HostHome& operator=(const HostHome&) = delete;
+  ~HostHome() {
+    if (!path_.empty()) fs::remove_all(path_);
+  }
+  const fs::path& path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+TEST(XScreenSaverHostTest, ActivatedHostShowsTheSaverAndDeactivationEndsIt) {
+  if (TheDisplay() == nullptr) GTEST_FAIL() << "no X display (run through wine-run.sh --native)";
+  const passwd* const nobody = getpwnam("nobody");
+  for (const char* tool : {"/usr/bin/xscreensaver", "/usr/bin/xscreensaver-command",
+                           "/usr/bin/setpriv", "/usr/bin/pgrep"}) {
+    if (access(tool, X_OK) != 0) GTEST_SKIP() << tool << " is not installed";
+  }
+  if (nobody == nullptr) GTEST_SKIP() << "there is no user 'nobody' to run the host as";
+  // The daemon refuses to run programs as root; as root, it runs as nobody.
+  const bool as_root = geteuid() == 0;
+  HostHome home(as_root ? nobody->pw_uid : geteuid(), as_root ? nobody->pw_gid : getegid());
+  ASSERT_FALSE(home.path().empty());
+  const fs::path config = home.path() / ".xscreensaver";
+  {
+    std::ofstream out(config);
+    out << "mode: one\nselected: 0\nlock: False\nsplash: False\nfade: False\nunfade: False\n"
+        << "timeout: 0:30:00\ncycle: 0:00:00\n"
+        << "programs: " << VAROMINEA_X11_SAVER << " --root --size 800x600 \\n\\\n";
+  }
+  if (as_root) {
+    ASSERT_EQ(chown(config.c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+  }
+  const std::vector<std::string> env = {"HOME=" + home.path().string()};
+  const auto as_host = [&](std::vector<std::string> command) {
+    if (as_root) {
+      command.insert(command.begin(),
+                     {"/usr/bin/setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"});
+    }
+    return command;
+  };
+
+  Process daemon(as_host({"/usr/bin/xscreensaver", "-no-splash"}), env);
+  ASSERT_TRUE(daemon.started());
+  // The daemon answers commands once it is up.
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        Process version(as_host({"/usr/bin/xscreensaver-command", "-version"}), env);
+        return version.WaitExit(5s) == 0;
+      },
+      15s))
+      << daemon.ErrorOutput();
+  Process activate(as_host({"/usr/bin/xscreensaver-command", "-activate"}), env);
+  ASSERT_EQ(activate.WaitExit(10s), 0);
+
+  // The host's window covers the screen; the saver draws 800 x 600 in its middle.
+  Display* const d = TheDisplay();
+  const int width = DisplayWidth(d, DefaultScreen(d)), height = DisplayHeight(d, DefaultScreen(d));
+  const Rect area{(width - 800) / 2, (height - 600) / 2, 800, 600};
+  const auto saver_running = [] {
+    Process pgrep({"/usr/bin/pgrep", "-f", std::string(VAROMINEA_X11_SAVER) + " --root"});
+    return pgrep.WaitExit(5s) == 0;
+  };
+  ASSERT_TRUE(WaitUntil(saver_running, 10s)) << daemon.ErrorOutput();
+  const auto samples = SampleCells(
+      area, width, height, [](int, int) { return true; }, SquareStart);
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        const Picture shot(DefaultRootWindow(d), width, height);
+        return shot.valid() && ConsistentFrames(samples, shot).any();
+      },
+      10s))
+      << "the screen does not show one frame of the squares";
+  const Picture shot(DefaultRootWindow(d), width, height);
+  EXPECT_EQ(NonBlack(shot, area, {}, {}, false), 0) << "margin around the drawing area";
+
+  const auto deactivated = Clock::now();
+  Process deactivate(as_host({"/usr/bin/xscreensaver-command", "-deactivate"}), env);
+  ASSERT_EQ(deactivate.WaitExit(10s), 0);
+  EXPECT_TRUE(WaitUntil([&] { return !saver_running(); }, 2s));
+  EXPECT_LT(Clock::now() - deactivated, 2500ms);
+
+  Process exit_host(as_host({"/usr/bin/xscreensaver-command", "-exit"}), env);
+  exit_host.WaitExit(10s);
+  daemon.WaitExit(5s);
+}
+
+}  // namespace

@@ -1,0 +1,43 @@
+#!/bin/bash
+# Builds the Debian package of the X11 saver: dist/varominea_<version>_<arch>.deb
+# (the program, its XScreenSaver settings page, copyright, changelog), then
+# checks it with lintian, which must report no errors.
+#
+#   bash tools/package-deb.sh
+#
+# Compiled as Debian compiles packages (build type None, the flags of
+# dpkg-buildflags with all hardening on), in build/deb, apart from the presets'
+# build folders.
+set -euo pipefail
+
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+root="$(dirname "$here")"
+bash "$here/setup.sh"
+
+build="$root/build/deb"
+dist="$root/dist"
+export DEB_BUILD_MAINT_OPTIONS="hardening=+all"
+cppflags="$(dpkg-buildflags --get CPPFLAGS)"
+cmake -S "$root" -B "$build" \
+  -DCMAKE_BUILD_TYPE=None \
+  -DCMAKE_INSTALL_PREFIX=/usr \
+  -DCMAKE_C_FLAGS="$(dpkg-buildflags --get CFLAGS) $cppflags" \
+  -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CXXFLAGS) $cppflags" \
+  -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" \
+  -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON \
+  -DBUILD_TESTING=OFF -DVAROMINEA_BENCH=OFF >/dev/null
+cmake --build "$build" --target varominea -j"$(nproc)"
+
+rm -rf "$build/cpack"
+(cd "$build" && cpack --config "$build/CPackDebConfig.cmake" -B "$build/cpack" >/dev/null)
+mkdir -p "$dist"
+shopt -s nullglob
+debs=("$build"/cpack/varominea_*.deb)
+[[ ${#debs[@]} -eq 1 ]] || { echo "package-deb: expected one .deb, found ${#debs[@]}" >&2; exit 1; }
+deb="$dist/$(basename "${debs[0]}")"
+mv -f "${debs[0]}" "$deb"
+
+echo "package-deb: $deb"
+dpkg-deb --field "$deb"
+echo "package-deb: lintian"
+lintian --fail-on error "$deb" || { echo "package-deb: lintian reports errors" >&2; exit 1; }
