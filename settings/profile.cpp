@@ -18,6 +18,7 @@ constexpr Char kCrLf[] = {Char('\r'), Char('\n'), Char()};
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
+constexpr std::string_view kUtf16BeBom = "\xFE\xFF";
 
 // The first unit of a two-unit character: a Shift-JIS lead byte or a UTF-16
 // high surrogate; and the second one.
@@ -343,8 +344,10 @@ std::optional<std::u16string> ToUtf16(std::string_view text, const TextConversio
 }  // namespace
 
 ProfileEncoding EncodingOf(std::string_view file_bytes) {
-  return file_bytes.substr(0, kUtf16LeBom.size()) == kUtf16LeBom ? ProfileEncoding::Utf16Le
-                                                                 : ProfileEncoding::ShiftJis;
+  const std::string_view mark = file_bytes.substr(0, 2);
+  return mark == kUtf16LeBom   ? ProfileEncoding::Utf16Le
+         : mark == kUtf16BeBom ? ProfileEncoding::Utf16Be
+                               : ProfileEncoding::ShiftJis;
 }
 
 std::optional<std::u16string> WidenAscii(std::string_view text) {
@@ -369,9 +372,11 @@ std::optional<std::string> NarrowAscii(std::u16string_view text) {
 
 std::string GetProfileValue(std::string_view file_bytes, std::string_view section,
                             std::string_view key, const TextConversion& conversion) {
-  if (EncodingOf(file_bytes) == ProfileEncoding::ShiftJis) {
+  const ProfileEncoding encoding = EncodingOf(file_bytes);
+  if (encoding == ProfileEncoding::ShiftJis) {
     return GetValue(file_bytes, section, key, kMaxProfileValueBytes);
   }
+  if (encoding == ProfileEncoding::Utf16Be) return {};
   const std::optional<std::u16string> section16 = ToUtf16(section, conversion);
   const std::optional<std::u16string> key16 = ToUtf16(key, conversion);
   if (!section16 || !key16) return {};
@@ -385,9 +390,9 @@ std::string GetProfileValue(std::string_view file_bytes, std::string_view sectio
 std::optional<std::string> SetProfileValue(std::string_view file_bytes, std::string_view section,
                                            std::string_view key, std::string_view value,
                                            const TextConversion& conversion) {
-  if (EncodingOf(file_bytes) == ProfileEncoding::ShiftJis) {
-    return SetValue(file_bytes, section, key, value);
-  }
+  const ProfileEncoding encoding = EncodingOf(file_bytes);
+  if (encoding == ProfileEncoding::ShiftJis) return SetValue(file_bytes, section, key, value);
+  if (encoding == ProfileEncoding::Utf16Be) return std::nullopt;
   const std::optional<std::u16string> section16 = ToUtf16(section, conversion);
   const std::optional<std::u16string> key16 = ToUtf16(key, conversion);
   const std::optional<std::u16string> value16 = ToUtf16(value, conversion);

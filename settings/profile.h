@@ -32,8 +32,12 @@ inline constexpr std::size_t kMaxProfileValueBytes = 255;
 // Section and key names are cut to this many characters on writing.
 inline constexpr std::size_t kMaxProfileNameChars = 127;
 
-enum class ProfileEncoding { ShiftJis, Utf16Le };
-// UTF-16LE when the bytes start with its byte-order mark, else Shift-JIS.
+// A file that starts with the byte-order mark of UTF-16 big-endian is neither
+// read nor written: Shift-JIS bytes added to it would leave a file in two
+// encodings.
+enum class ProfileEncoding { ShiftJis, Utf16Le, Utf16Be };
+// UTF-16LE or BE when the bytes start with its byte-order mark, else
+// Shift-JIS.
 ProfileEncoding EncodingOf(std::string_view file_bytes);
 
 // Exact conversions between Shift-JIS and UTF-16: std::nullopt when the text

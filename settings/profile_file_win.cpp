@@ -137,10 +137,13 @@ std::optional<DWORD> TempFileOwner(std::wstring_view name, std::wstring_view fil
   return pid;
 }
 
+// Whether `pid` may be another process that is still running: one that we
+// may not look at (another user's) counts as running.
 bool IsOtherRunningProcess(DWORD pid) {
   if (pid == GetCurrentProcessId()) return false;
   const OwnedFile process(OpenProcess(SYNCHRONIZE, FALSE, pid));
-  return process && WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
+  if (!process) return GetLastError() == ERROR_ACCESS_DENIED;
+  return WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
 }
 
 // Removes the temporary files that a write to `path` leaves when its process

@@ -121,7 +121,11 @@ TEST(ProfileTest, Utf16FilesAreReadAndWrittenExactly) {
   EXPECT_EQ(SetProfileValue(Utf16File(u"[Section]\r\nk=0") + "\x41", "Section", "k", "1"),
             Utf16File(u"[Section]\r\nk=1") + "\x41");
   EXPECT_EQ(EncodingOf(file), ProfileEncoding::Utf16Le);
-  EXPECT_EQ(EncodingOf("\xFE\xFF"), ProfileEncoding::ShiftJis);
+  // Big-endian UTF-16 is refused rather than given Shift-JIS lines.
+  const std::string big_endian("\xFE\xFF\0[\0S\0]\0\r\0\n\0k\0=\0\x31", 18);
+  EXPECT_EQ(GetProfileValue(big_endian, "S", "k"), "");
+  EXPECT_EQ(SetProfileValue(big_endian, "S", "k", "2"), std::nullopt);
+  EXPECT_EQ(EncodingOf("\xFF"), ProfileEncoding::ShiftJis);
 }
 
 TEST(ProfileTest, EverythingElseIsKeptByteForByte) {
