@@ -161,12 +161,16 @@ void RemoveLeftoverTemps(const std::wstring& path) {
   } while (FindNextFileW(search.get(), &found));
 }
 
-// One read of the whole file; the last error tells why it failed.
-std::optional<FileBytes> ReadOnce(const std::wstring& path) {
+// One read of the whole file; `error` tells why it failed.
+std::optional<FileBytes> ReadOnce(const std::wstring& path, DWORD& error) {
+  error = 0;
   const OwnedFile file(CreateFileW(path.c_str(), GENERIC_READ,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return std::nullopt;
+  if (!file) {
+    error = GetLastError();
+    return std::nullopt;
+  }
   LARGE_INTEGER size{};
   if (GetFileType(file.get()) != FILE_TYPE_DISK || !GetFileSizeEx(file.get(), &size) ||
       size.QuadPart < 0 || static_cast<unsigned long long>(size.QuadPart) > kMaxProfileFileBytes) {
@@ -178,6 +182,7 @@ std::optional<FileBytes> ReadOnce(const std::wstring& path) {
     DWORD got = 0;
     if (!ReadFile(file.get(), result.bytes.data() + filled,
                   static_cast<DWORD>(result.bytes.size() - filled), &got, nullptr)) {
+      error = GetLastError();
       return std::nullopt;
     }
     if (got == 0) break;  // the file became shorter while it was read
@@ -193,7 +198,9 @@ FileBytes ReadFileBytes(const std::wstring& path) {
   std::optional<FileBytes> result;
   const DWORD error = RetryWhileLocked(
       [&] {
-        result = ReadOnce(path);
+        DWORD read_error = 0;
+        result = ReadOnce(path, read_error);
+        SetLastError(read_error);  // as it was before the file was closed
         return result.has_value();
       },
       IsLockError);
