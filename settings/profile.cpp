@@ -5,50 +5,71 @@
 namespace platform {
 namespace {
 
+// The rules below are written once for both encodings: `Char` is char for
+// the bytes of a Shift-JIS file and char16_t for the code units of a UTF-16
+// file.
+template <class Char>
+using View = std::basic_string_view<Char>;
+template <class Char>
+using Text = std::basic_string<Char>;
+
+template <class Char>
+constexpr Char kCrLf[] = {Char('\r'), Char('\n'), Char()};
+
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
-constexpr std::string_view kNewLine = "\r\n";
+constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
+constexpr std::string_view kUtf16BeBom = "\xFE\xFF";
 
-unsigned char Byte(char c) {
-  return static_cast<unsigned char>(c);
-}
-
-bool IsLeadByte(char c) {
-  const unsigned char b = Byte(c);
+// The first unit of a two-unit character: a Shift-JIS lead byte or a UTF-16
+// high surrogate; and the second one.
+bool IsLeadUnit(char c) {
+  const unsigned char b = static_cast<unsigned char>(c);
   return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
-
-bool IsTrailByte(char c) {
-  const unsigned char b = Byte(c);
+bool IsTrailUnit(char c) {
+  const unsigned char b = static_cast<unsigned char>(c);
   return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
 }
-
-// Bytes of the character at `i`: 2 for a Shift-JIS double-byte character,
-// otherwise 1 (a lead byte without a valid trail byte stands alone).
-std::size_t CharLength(std::string_view text, std::size_t i) {
-  return (IsLeadByte(text[i]) && i + 1 < text.size() && IsTrailByte(text[i + 1])) ? 2 : 1;
+bool IsLeadUnit(char16_t c) {
+  return c >= 0xD800 && c <= 0xDBFF;
+}
+bool IsTrailUnit(char16_t c) {
+  return c >= 0xDC00 && c <= 0xDFFF;
 }
 
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+// Units of the character at `i`: 2 for a double-byte character or a
+// surrogate pair, otherwise 1 (a lead unit without its trail stands alone).
+template <class Char>
+std::size_t CharLength(View<Char> text, std::size_t i) {
+  return (IsLeadUnit(text[i]) && i + 1 < text.size() && IsTrailUnit(text[i + 1])) ? 2 : 1;
 }
 
-std::string_view Trim(std::string_view text) {
+template <class Char>
+bool IsBlank(Char c) {
+  return c == Char(' ') || c == Char('\t') || c == Char('\r') || c == Char('\v') || c == Char('\f');
+}
+
+template <class Char>
+View<Char> Trim(View<Char> text) {
   while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
   while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
   return text;
 }
 
-std::string_view CutAtNul(std::string_view text) {
-  return text.substr(0, text.find('\0'));
+template <class Char>
+View<Char> CutAtNul(View<Char> text) {
+  return text.substr(0, text.find(Char()));
 }
 
-char FoldAscii(char c) {
-  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+template <class Char>
+Char FoldAscii(Char c) {
+  return (c >= Char('a') && c <= Char('z')) ? static_cast<Char>(c - Char('a') + Char('A')) : c;
 }
 
 // Names are equal when they differ only in the case of ASCII letters that
 // stand as characters of their own.
-bool NamesEqual(std::string_view a, std::string_view b) {
+template <class Char>
+bool NamesEqual(View<Char> a, View<Char> b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size();) {
     if (CharLength(a, i) == 2) {
@@ -63,27 +84,30 @@ bool NamesEqual(std::string_view a, std::string_view b) {
 }
 
 // The first position of `c` that is a character of its own, or npos.
-std::size_t FindChar(std::string_view text, char c, std::size_t from = 0) {
+template <class Char>
+std::size_t FindChar(View<Char> text, Char c, std::size_t from = 0) {
   for (std::size_t i = from; i < text.size(); i += CharLength(text, i)) {
     if (text[i] == c) return i;
   }
-  return std::string_view::npos;
+  return View<Char>::npos;
 }
 
 // The first `max_chars` characters of `text`.
-std::string_view FirstChars(std::string_view text, std::size_t max_chars) {
+template <class Char>
+View<Char> FirstChars(View<Char> text, std::size_t max_chars) {
   std::size_t i = 0;
   for (std::size_t n = 0; i < text.size() && n < max_chars; ++n) i += CharLength(text, i);
   return text.substr(0, i);
 }
 
-// The longest start of `text` of at most `max_bytes` bytes that does not end
-// inside a double-byte character.
-std::string_view FirstBytes(std::string_view text, std::size_t max_bytes) {
+// The longest start of `text` of at most `max_units` units that does not end
+// inside a two-unit character.
+template <class Char>
+View<Char> FirstUnits(View<Char> text, std::size_t max_units) {
   std::size_t i = 0;
   while (i < text.size()) {
     const std::size_t next = i + CharLength(text, i);
-    if (next > max_bytes) break;
+    if (next > max_units) break;
     i = next;
   }
   return text.substr(0, i);
@@ -92,37 +116,39 @@ std::string_view FirstBytes(std::string_view text, std::size_t max_bytes) {
 enum class LineKind { Other, Section, Key };
 
 // One line of the file. Positions are offsets into the whole file.
+template <class Char>
 struct Line {
   std::size_t begin = 0;
-  std::size_t text_end = 0;  // before the line end (CR LF, LF, or a final CR)
+  std::size_t text_end = 0;  // before the line end (CR LF, LF or CR)
   std::size_t end = 0;       // start of the next line
   LineKind kind = LineKind::Other;
-  std::string_view name;         // section or key name, without blanks around it
-  std::string_view value;        // a key's value, without blanks around it
+  View<Char> name;               // section or key name, without blanks around it
+  View<Char> value;              // a key's value, without blanks around it
   std::size_t after_equals = 0;  // a key line: the offset just after '='
 };
 
-Line ClassifyLine(std::string_view file, Line line) {
-  const std::string_view raw = file.substr(line.begin, line.text_end - line.begin);
-  const std::string_view text = Trim(raw);
-  if (text.empty() || text.front() == ';') return line;  // blank or comment
-  if (text.front() == '[') {
+template <class Char>
+Line<Char> ClassifyLine(View<Char> file, Line<Char> line) {
+  const View<Char> raw = file.substr(line.begin, line.text_end - line.begin);
+  const View<Char> text = Trim(raw);
+  if (text.empty() || text.front() == Char(';')) return line;  // blank or comment
+  if (text.front() == Char('[')) {
     // The name runs up to the last ']' (text after it is ignored). A '['
     // line without one is neither a section nor a key.
-    std::size_t close = std::string_view::npos;
-    for (std::size_t i = FindChar(text, ']', 1); i != std::string_view::npos;
-         i = FindChar(text, ']', i + 1)) {
+    std::size_t close = View<Char>::npos;
+    for (std::size_t i = FindChar(text, Char(']'), 1); i != View<Char>::npos;
+         i = FindChar(text, Char(']'), i + 1)) {
       close = i;
     }
-    if (close != std::string_view::npos) {
+    if (close != View<Char>::npos) {
       line.kind = LineKind::Section;
       line.name = Trim(text.substr(1, close - 1));
     }
     return line;
   }
-  // '=' is never a trail byte, so a plain search is safe here.
-  const std::size_t equals = raw.find('=');
-  if (equals == std::string_view::npos) return line;
+  // '=' is never a trail unit, so a plain search is safe here.
+  const std::size_t equals = raw.find(Char('='));
+  if (equals == View<Char>::npos) return line;
   line.kind = LineKind::Key;
   line.name = Trim(raw.substr(0, equals));
   line.value = Trim(raw.substr(equals + 1));
@@ -130,74 +156,105 @@ Line ClassifyLine(std::string_view file, Line line) {
   return line;
 }
 
+// Where the lines start: after a UTF-8 byte-order mark in a Shift-JIS file
+// (a UTF-16 file's mark is gone once it is decoded).
 std::size_t ContentStart(std::string_view file) {
   return file.substr(0, kUtf8Bom.size()) == kUtf8Bom ? kUtf8Bom.size() : 0;
 }
+std::size_t ContentStart(std::u16string_view) {
+  return 0;
+}
 
-std::vector<Line> SplitLines(std::string_view file) {
-  std::vector<Line> lines;
+template <class Char>
+std::vector<Line<Char>> SplitLines(View<Char> file) {
+  constexpr Char kBreaks[] = {Char('\r'), Char('\n'), Char()};
+  std::vector<Line<Char>> lines;
   for (std::size_t begin = ContentStart(file); begin < file.size();) {
-    Line line;
+    Line<Char> line;
     line.begin = begin;
-    const std::size_t newline = file.find('\n', begin);
-    line.end = newline == std::string_view::npos ? file.size() : newline + 1;
-    line.text_end = newline == std::string_view::npos ? file.size() : newline;
-    if (line.text_end > begin && file[line.text_end - 1] == '\r') --line.text_end;
+    const std::size_t brk = file.find_first_of(kBreaks, begin);
+    line.text_end = brk == View<Char>::npos ? file.size() : brk;
+    if (brk == View<Char>::npos) {
+      line.end = file.size();
+    } else {
+      const bool cr_lf =
+          file[brk] == Char('\r') && brk + 1 < file.size() && file[brk + 1] == Char('\n');
+      line.end = brk + (cr_lf ? 2 : 1);
+    }
     lines.push_back(ClassifyLine(file, line));
     begin = line.end;
   }
   return lines;
 }
 
-// What completes the line end of a line that has none (the file's last line).
-std::string_view MissingLineEnd(std::string_view file, std::size_t text_end, std::size_t end) {
-  const std::string_view ending = file.substr(text_end, end - text_end);
-  if (ending.find('\n') != std::string_view::npos) return {};
-  return ending == "\r" ? std::string_view("\n") : kNewLine;
+// How the file's lines end: as its first line does; CR LF when none has an
+// end yet.
+template <class Char>
+View<Char> LineEndStyle(const std::vector<Line<Char>>& lines, View<Char> file) {
+  for (const Line<Char>& line : lines) {
+    if (line.end > line.text_end) return file.substr(line.text_end, line.end - line.text_end);
+  }
+  return kCrLf<Char>;
+}
+
+// What completes the end of `line` before another line can follow: the
+// file's line end when it has none; LF after a lone CR that ends a file of CR
+// LF lines (the rest of that line end).
+template <class Char>
+View<Char> MissingLineEnd(View<Char> file, const Line<Char>& line, View<Char> style) {
+  if (line.end == line.text_end) return style;
+  if (line.end == file.size() && line.end - line.text_end == 1 &&
+      file[line.text_end] == Char('\r') && style == View<Char>(kCrLf<Char>)) {
+    return View<Char>(kCrLf<Char>).substr(1);
+  }
+  return {};
 }
 
 // A name as it is written: cut at NUL, limited in length, no blanks around.
-std::string_view NameToWrite(std::string_view name) {
+template <class Char>
+View<Char> NameToWrite(View<Char> name) {
   return Trim(FirstChars(Trim(CutAtNul(name)), kMaxProfileNameChars));
 }
 
-bool EndsInLoneLeadByte(std::string_view text) {
+template <class Char>
+bool EndsInLoneLeadUnit(View<Char> text) {
   std::size_t last = 0;
   for (std::size_t i = 0; i < text.size(); i += CharLength(text, i)) last = i;
-  return !text.empty() && CharLength(text, last) == 1 && IsLeadByte(text[last]);
+  return !text.empty() && CharLength(text, last) == 1 && IsLeadUnit(text[last]);
 }
 
-bool HasLineBreak(std::string_view text) {
-  return text.find('\r') != std::string_view::npos || text.find('\n') != std::string_view::npos;
+template <class Char>
+bool HasLineBreak(View<Char> text) {
+  return text.find(Char('\r')) != View<Char>::npos || text.find(Char('\n')) != View<Char>::npos;
 }
 
-}  // namespace
-
-std::string GetProfileValue(std::string_view file_bytes, std::string_view section,
-                            std::string_view key) {
-  const std::string_view section_name = Trim(CutAtNul(section));
-  const std::string_view key_name = Trim(CutAtNul(key));
+// The value, cut at NUL and to `max_units` units; empty when it is missing.
+template <class Char>
+Text<Char> GetValue(View<Char> file, View<Char> section, View<Char> key, std::size_t max_units) {
+  const View<Char> section_name = Trim(CutAtNul(section));
+  const View<Char> key_name = Trim(CutAtNul(key));
   bool in_section = false;
-  for (const Line& line : SplitLines(file_bytes)) {
+  for (const Line<Char>& line : SplitLines(file)) {
     if (line.kind == LineKind::Section) {
       if (in_section) break;  // only the first section of that name counts
       in_section = NamesEqual(line.name, section_name);
     } else if (in_section && line.kind == LineKind::Key && NamesEqual(line.name, key_name)) {
-      std::string_view value = line.value;
-      if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+      View<Char> value = line.value;
+      if (value.size() >= 2 && (value.front() == Char('"') || value.front() == Char('\'')) &&
           value.back() == value.front()) {
         value = value.substr(1, value.size() - 2);
       }
-      return std::string(FirstBytes(CutAtNul(value), kMaxProfileValueBytes));
+      return Text<Char>(FirstUnits(CutAtNul(value), max_units));
     }
   }
   return {};
 }
 
-std::optional<std::string> SetProfileValue(std::string_view file_bytes, std::string_view section,
-                                           std::string_view key, std::string_view value) {
-  const std::string_view section_name = NameToWrite(section);
-  const std::string_view key_name = NameToWrite(key);
+template <class Char>
+std::optional<Text<Char>> SetValue(View<Char> file, View<Char> section, View<Char> key,
+                                   View<Char> value) {
+  const View<Char> section_name = NameToWrite(section);
+  const View<Char> key_name = NameToWrite(key);
   value = CutAtNul(value);
   if (section_name.empty() || key_name.empty() || HasLineBreak(section_name) ||
       HasLineBreak(key_name) || HasLineBreak(value)) {
@@ -205,51 +262,145 @@ std::optional<std::string> SetProfileValue(std::string_view file_bytes, std::str
   }
   // A name that would read back as something else. A section name must not
   // end in a lead byte, which would take the closing ']' as its trail byte.
-  if (key_name.find('=') != std::string_view::npos || key_name.front() == '[' ||
-      key_name.front() == ';' || FindChar(section_name, ']') != std::string_view::npos ||
-      EndsInLoneLeadByte(section_name)) {
+  if (key_name.find(Char('=')) != View<Char>::npos || key_name.front() == Char('[') ||
+      key_name.front() == Char(';') || FindChar(section_name, Char(']')) != View<Char>::npos ||
+      EndsInLoneLeadUnit(section_name)) {
     return std::nullopt;
   }
 
-  const std::vector<Line> lines = SplitLines(file_bytes);
-  const Line* insert_after = nullptr;  // the header or the last key of the section
-  for (const Line& line : lines) {
+  const std::vector<Line<Char>> lines = SplitLines(file);
+  const View<Char> line_end = LineEndStyle(lines, file);
+  const Line<Char>* insert_after = nullptr;  // the header or the last key of the section
+  for (const Line<Char>& line : lines) {
     if (line.kind == LineKind::Section) {
       if (insert_after != nullptr) break;
       if (NamesEqual(line.name, section_name)) insert_after = &line;
     } else if (insert_after != nullptr && line.kind == LineKind::Key) {
       if (NamesEqual(line.name, key_name)) {
-        std::string out(file_bytes.substr(0, line.after_equals));
+        Text<Char> out(file.substr(0, line.after_equals));
         out += value;
-        out += file_bytes.substr(line.text_end);
+        out += file.substr(line.text_end);
         return out;
       }
       insert_after = &line;
     }
   }
 
-  std::string entry(key_name);
-  entry += '=';
+  Text<Char> entry(key_name);
+  entry += Char('=');
   entry += value;
-  entry += kNewLine;
+  entry += line_end;
   if (insert_after != nullptr) {
-    std::string out(file_bytes.substr(0, insert_after->end));
-    out += MissingLineEnd(file_bytes, insert_after->text_end, insert_after->end);
+    Text<Char> out(file.substr(0, insert_after->end));
+    out += MissingLineEnd(file, *insert_after, line_end);
     out += entry;
-    out += file_bytes.substr(insert_after->end);
+    out += file.substr(insert_after->end);
     return out;
   }
 
-  std::string out(file_bytes);
-  if (file_bytes.size() > ContentStart(file_bytes) && file_bytes.back() != '\n') {
-    out += file_bytes.back() == '\r' ? std::string_view("\n") : kNewLine;
-  }
-  out += '[';
+  Text<Char> out(file);
+  if (!lines.empty()) out += MissingLineEnd(file, lines.back(), line_end);
+  out += Char('[');
   out += section_name;
-  out += ']';
-  out += kNewLine;
+  out += Char(']');
+  out += line_end;
   out += entry;
   return out;
+}
+
+// A UTF-16LE file's code units after its byte-order mark. An odd last byte
+// is no code unit; it is kept apart and written back unchanged.
+std::u16string DecodeUtf16Le(std::string_view bytes) {
+  bytes.remove_prefix(kUtf16LeBom.size());
+  std::u16string units(bytes.size() / 2, u'\0');
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    units[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                     static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
+  }
+  return units;
+}
+
+std::string EncodeUtf16Le(std::u16string_view units, std::string_view odd_byte) {
+  std::string bytes(kUtf16LeBom);
+  bytes.reserve(bytes.size() + 2 * units.size() + odd_byte.size());
+  for (const char16_t unit : units) {
+    bytes += static_cast<char>(unit & 0xFF);
+    bytes += static_cast<char>(unit >> 8);
+  }
+  bytes += odd_byte;
+  return bytes;
+}
+
+std::string_view OddByte(std::string_view file_bytes) {
+  return (file_bytes.size() - kUtf16LeBom.size()) % 2 ? file_bytes.substr(file_bytes.size() - 1)
+                                                      : std::string_view();
+}
+
+// Shift-JIS text cut at NUL, converted for a UTF-16 file.
+std::optional<std::u16string> ToUtf16(std::string_view text, const TextConversion& conversion) {
+  return conversion.to_utf16(CutAtNul(text));
+}
+
+}  // namespace
+
+ProfileEncoding EncodingOf(std::string_view file_bytes) {
+  const std::string_view mark = file_bytes.substr(0, 2);
+  return mark == kUtf16LeBom   ? ProfileEncoding::Utf16Le
+         : mark == kUtf16BeBom ? ProfileEncoding::Utf16Be
+                               : ProfileEncoding::ShiftJis;
+}
+
+std::optional<std::u16string> WidenAscii(std::string_view text) {
+  std::u16string wide;
+  wide.reserve(text.size());
+  for (const char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) return std::nullopt;
+    wide += static_cast<char16_t>(c);
+  }
+  return wide;
+}
+
+std::optional<std::string> NarrowAscii(std::u16string_view text) {
+  std::string narrow;
+  narrow.reserve(text.size());
+  for (const char16_t c : text) {
+    if (c >= 0x80) return std::nullopt;
+    narrow += static_cast<char>(c);
+  }
+  return narrow;
+}
+
+std::string GetProfileValue(std::string_view file_bytes, std::string_view section,
+                            std::string_view key, const TextConversion& conversion) {
+  const ProfileEncoding encoding = EncodingOf(file_bytes);
+  if (encoding == ProfileEncoding::ShiftJis) {
+    return GetValue(file_bytes, section, key, kMaxProfileValueBytes);
+  }
+  if (encoding == ProfileEncoding::Utf16Be) return {};
+  const std::optional<std::u16string> section16 = ToUtf16(section, conversion);
+  const std::optional<std::u16string> key16 = ToUtf16(key, conversion);
+  if (!section16 || !key16) return {};
+  const std::u16string file = DecodeUtf16Le(file_bytes);
+  const std::optional<std::string> value =
+      conversion.to_shift_jis(GetValue<char16_t>(file, *section16, *key16, kMaxProfileValueBytes));
+  return value ? std::string(FirstUnits<char>(CutAtNul<char>(*value), kMaxProfileValueBytes))
+               : std::string();
+}
+
+std::optional<std::string> SetProfileValue(std::string_view file_bytes, std::string_view section,
+                                           std::string_view key, std::string_view value,
+                                           const TextConversion& conversion) {
+  const ProfileEncoding encoding = EncodingOf(file_bytes);
+  if (encoding == ProfileEncoding::ShiftJis) return SetValue(file_bytes, section, key, value);
+  if (encoding == ProfileEncoding::Utf16Be) return std::nullopt;
+  const std::optional<std::u16string> section16 = ToUtf16(section, conversion);
+  const std::optional<std::u16string> key16 = ToUtf16(key, conversion);
+  const std::optional<std::u16string> value16 = ToUtf16(value, conversion);
+  if (!section16 || !key16 || !value16) return std::nullopt;
+  const std::optional<std::u16string> updated =
+      SetValue<char16_t>(DecodeUtf16Le(file_bytes), *section16, *key16, *value16);
+  if (!updated) return std::nullopt;
+  return EncodeUtf16Le(*updated, OddByte(file_bytes));
 }
 
 }  // namespace platform

@@ -1,6 +1,10 @@
 // Profile (INI) files on disk: whole-file reads that never create the file,
 // and writes that replace the file in one step, so that a failed or
 // interrupted write leaves the old file as it was.
+//
+// Another program may hold the file open without sharing it (an editor, a
+// virus scanner, a sync client): reads and replaces wait for it for about a
+// second before they give up, and then report the file as in use.
 #pragma once
 
 #include <string>
@@ -8,38 +12,51 @@
 
 namespace platform {
 
-enum class FileState { Missing, Read, Unreadable };
+enum class FileState { Missing, Read, Unreadable, InUse };
 struct FileBytes {
   FileState state = FileState::Missing;
   std::string bytes;  // the contents when state is Read
 };
 
+enum class WriteResult {
+  Stored,
+  InUse,        // another program kept the file locked
+  NotWritable,  // the folder takes no new file (access denied, read-only), or a
+                // read-only file or a folder is in the file's place
+  Failed,       // anything else: the old file unreadable, a full disk, names refused
+};
+
 // Files larger than this are not read (nor replaced by a profile write).
 inline constexpr unsigned long long kMaxProfileFileBytes = 16ull << 20;
+// How long a file that another program keeps locked is waited for.
+inline constexpr unsigned kLockedFileWaitMs = 1000;
 
-// The file's contents. Missing when neither it nor its folder exists;
-// Unreadable for a folder, a device, a file too large or one that cannot be
-// opened or read.
+// The file's contents. Missing when neither it nor its folder exists; InUse
+// when another program kept it locked; Unreadable for a folder, a device, a
+// file too large or one that cannot be opened or read.
 FileBytes ReadFileBytes(const std::wstring& path);
 
 // Whether the path names an existing file (not a folder).
 bool IsExistingFile(const std::wstring& path);
 
 // Replaces the file's contents with `bytes`: they are written to a new file
-// in the same folder, which then takes the old one's place. On failure the
-// old file (if any) is untouched and nothing is left behind. A folder or a
-// read-only file at the path is never replaced.
-bool ReplaceFileContents(const std::wstring& path, std::string_view bytes);
+// in the same folder, named "<file name>.<hex>-<hex>-<hex>.tmp", which then
+// takes the old one's place. On failure the old file (if any) is untouched
+// and nothing is left behind; files of that naming left by a process that
+// was ended while it wrote are removed first. A folder or a read-only file at
+// the path is never replaced.
+WriteResult ReplaceFileContents(const std::wstring& path, std::string_view bytes);
 
 // One key's value from a profile file: "" when the file, section or key is
-// missing or the file cannot be read.
+// missing or the file cannot be read. Names and values are Shift-JIS; a
+// UTF-16 file's text is converted with code page 932.
 std::string ReadProfileValue(const std::wstring& path, std::string_view section,
                              std::string_view key);
 
 // Sets one key's value in a profile file, creating the file when it is
-// missing. false when it could not be stored; the file then keeps its old
-// contents.
-bool WriteProfileValue(const std::wstring& path, std::string_view section, std::string_view key,
-                       std::string_view value);
+// missing and keeping its encoding and line ends. Anything but Stored leaves
+// the file with its old contents.
+WriteResult WriteProfileValue(const std::wstring& path, std::string_view section,
+                              std::string_view key, std::string_view value);
 
 }  // namespace platform

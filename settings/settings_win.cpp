@@ -54,6 +54,14 @@ char UserDecimalSeparator() {
                  : std::wstring_view());
 }
 
+// WriteIni's work, telling how it went; ApiResult gets the success flag.
+platform::WriteResult StoreValue(const std::string& section, const std::string& key,
+                                 const std::string& value, const std::wstring& file) {
+  const platform::WriteResult result = platform::WriteProfileValue(file, section, key, value);
+  ApiResult = result == platform::WriteResult::Stored ? 1 : 0;
+  return result;
+}
+
 }  // namespace
 
 std::wstring SettingsPath() {
@@ -76,7 +84,7 @@ std::string ReadIni(const std::string& section, const std::string& key, const st
 
 std::string WriteIni(const std::string& section, const std::string& key, const std::string& value,
                      const std::wstring& file) {
-  ApiResult = platform::WriteProfileValue(file, section, key, value) ? 1 : 0;
+  StoreValue(section, key, value, file);
   return {};
 }
 
@@ -105,26 +113,36 @@ void LoadSettings() {
 }
 
 void WriteSettingTo(const SettingsFiles& files, const std::string& key, const std::string& value) {
+  using platform::WriteResult;
   IniValue = value;
-  WriteIni(texts::kSection, key, value, files.beside_program);
+  const WriteResult beside = StoreValue(texts::kSection, key, value, files.beside_program);
   if (files.per_user.empty()) return;
   const bool per_user_exists = platform::IsExistingFile(files.per_user);
-  if (ApiResult != 0) {
+  if (beside == WriteResult::Stored) {
     // Keep an existing per-user copy, which the next load reads first, in step.
-    if (per_user_exists) WriteIni(texts::kSection, key, value, files.per_user);
+    if (per_user_exists) StoreValue(texts::kSection, key, value, files.per_user);
     return;
   }
-  // The folder beside the program cannot be written: keep the setting in the
-  // per-user copy, which starts as a copy of the file beside the program so
-  // that the settings kept there are not lost.
+  // Only a folder that cannot be written sends the setting to the per-user
+  // copy. A file that another program keeps locked, or one that cannot be
+  // read, fails this save as it is, and the next save tries again: a copy
+  // made now would hide every later change of the file beside the program.
+  if (beside != WriteResult::NotWritable) return;
   CreateDirectoryW(FolderOf(files.per_user).c_str(), nullptr);
   if (!per_user_exists) {
-    const platform::FileBytes beside = platform::ReadFileBytes(files.beside_program);
-    if (beside.state == platform::FileState::Read) {
-      platform::ReplaceFileContents(files.per_user, beside.bytes);
+    // The copy starts as the file beside the program, so that the settings
+    // kept there are not lost; without its contents there is no copy.
+    const platform::FileBytes old = platform::ReadFileBytes(files.beside_program);
+    const bool copied =
+        old.state == platform::FileState::Read
+            ? platform::ReplaceFileContents(files.per_user, old.bytes) == WriteResult::Stored
+            : !platform::IsExistingFile(files.beside_program);
+    if (!copied) {
+      ApiResult = 0;
+      return;
     }
   }
-  WriteIni(texts::kSection, key, value, files.per_user);
+  StoreValue(texts::kSection, key, value, files.per_user);
 }
 
 void WriteSetting(const std::string& key, const std::string& value) {

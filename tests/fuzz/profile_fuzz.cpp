@@ -1,6 +1,7 @@
 // Reads and changes profile file contents made of arbitrary bytes. Input:
 // section, key and value separated by \x01, then the file's bytes. A key
 // named "\x01" (which the names never contain) is a probe the change keeps.
+// Files in UTF-16LE (after its byte-order mark) take ASCII names and values.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -32,6 +33,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::optional<std::string> written = SetProfileValue(file, section, key, value);
   if (!written) return 0;
   Check(SetProfileValue(*written, section, key, value) == written);  // a second write: no change
+  // A file stays in its encoding, and a UTF-16 file keeps its odd last byte.
+  Check(platform::EncodingOf(*written) == platform::EncodingOf(file));
+  Check(written->size() % 2 == file.size() % 2 ||
+        platform::EncodingOf(file) == platform::ProfileEncoding::ShiftJis);
   Check(GetProfileValue(*written, section, probe) == GetProfileValue(file, section, probe));
   Check(GetProfileValue(*written, probe, probe) == GetProfileValue(file, probe, probe));
   // The value reads back as from a file that holds nothing else (names

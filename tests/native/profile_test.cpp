@@ -26,6 +26,44 @@ std::string Line(std::string_view key, std::string_view value) {
   return std::string(key) + "=" + std::string(value) + "\r\n";
 }
 
+// The two setting keys in UTF-16, as a converter for UTF-16 files would give
+// them; everything else as ASCII.
+constexpr std::u16string_view kImageSize16 = u"画像のｻｲｽﾞ";
+constexpr std::u16string_view kProcPattern16 = u"処理ﾊﾟﾀｰﾝ";
+std::optional<std::u16string> KeysToUtf16(std::string_view text) {
+  if (text == kKeyImageSize) return std::u16string(kImageSize16);
+  if (text == kKeyProcPattern) return std::u16string(kProcPattern16);
+  return WidenAscii(text);
+}
+std::optional<std::string> KeysFromUtf16(std::u16string_view text) {
+  if (text == kImageSize16) return kKeyImageSize;
+  if (text == kProcPattern16) return kKeyProcPattern;
+  return NarrowAscii(text);
+}
+constexpr TextConversion kKeys{&KeysToUtf16, &KeysFromUtf16};
+
+// A UTF-16LE file: byte-order mark, then the code units.
+std::string Utf16File(std::u16string_view text) {
+  std::string bytes = "\xFF\xFE";
+  for (const char16_t unit : text) {
+    bytes += static_cast<char>(unit & 0xFF);
+    bytes += static_cast<char>(unit >> 8);
+  }
+  return bytes;
+}
+
+// A settings file from ASCII text in which '@' stands for the image size key
+// and '#' for the pattern key, in Shift-JIS or in UTF-16LE.
+std::string SettingsFile(bool utf16, std::string_view pattern) {
+  std::string shift_jis;
+  std::u16string wide;
+  for (const char c : pattern) {
+    shift_jis += c == '@' ? kKeyImageSize : c == '#' ? kKeyProcPattern : std::string(1, c);
+    wide += c == '@' ? kImageSize16 : c == '#' ? kProcPattern16 : std::u16string(1, char16_t(c));
+  }
+  return utf16 ? Utf16File(wide) : shift_jis;
+}
+
 TEST(ProfileTest, BothSettingsRoundTripInTheKnownLayout) {
   std::string file = Set("", kSection, kKeyImageSize, " 1");
   file = Set(file, kSection, kKeyProcPattern, " 0");
@@ -35,6 +73,59 @@ TEST(ProfileTest, BothSettingsRoundTripInTheKnownLayout) {
   file = Set(file, kSection, kKeyImageSize, "-2");
   file = Set(file, kSection, kKeyProcPattern, " 1");
   EXPECT_EQ(file, "[Section]\r\n" + Line(kKeyImageSize, "-2") + Line(kKeyProcPattern, " 1"));
+}
+
+// Files that editors save: either encoding, any line end. Both settings are
+// found, and a save changes the values only, in the file's encoding and with
+// its line ends.
+TEST(ProfileTest, BothSettingsSurviveEditorsEncodingsAndLineEnds) {
+  for (const bool utf16 : {false, true}) {
+    for (const std::string e : {"\r\n", "\n", "\r"}) {
+      SCOPED_TRACE(testing::PrintToString(e) + (utf16 ? " UTF-16" : " Shift-JIS"));
+      const auto file = [&](const std::string& text) { return SettingsFile(utf16, text); };
+      const std::string both = file("[Section]" + e + "@= 2" + e + "#=1" + e);
+      EXPECT_EQ(GetProfileValue(both, kSection, kKeyImageSize, kKeys), "2");
+      EXPECT_EQ(GetProfileValue(both, kSection, kKeyProcPattern, kKeys), "1");
+      EXPECT_EQ(SetProfileValue(both, kSection, kKeyImageSize, " 0", kKeys),
+                file("[Section]" + e + "@= 0" + e + "#=1" + e));
+      EXPECT_EQ(
+          SetProfileValue(file("[Section]" + e + "@= 2"), kSection, kKeyProcPattern, " 1", kKeys),
+          file("[Section]" + e + "@= 2" + e + "#= 1" + e));
+      EXPECT_EQ(SetProfileValue(file("; by hand" + e), kSection, kKeyImageSize, " 1", kKeys),
+                file("; by hand" + e + "[Section]" + e + "@= 1" + e));
+    }
+    // Mixed line ends: each line keeps its own.
+    const std::string mixed = SettingsFile(utf16, "[Section]\r\n@= 2\r#= 1\n");
+    EXPECT_EQ(GetProfileValue(mixed, kSection, kKeyImageSize, kKeys), "2");
+    EXPECT_EQ(GetProfileValue(mixed, kSection, kKeyProcPattern, kKeys), "1");
+    EXPECT_EQ(SetProfileValue(mixed, kSection, kKeyProcPattern, " 0", kKeys),
+              SettingsFile(utf16, "[Section]\r\n@= 2\r#= 0\n"));
+  }
+  // A new UTF-16 file (the mark alone) stays UTF-16.
+  EXPECT_EQ(SetProfileValue(Utf16File(u""), kSection, kKeyImageSize, " 1", kKeys),
+            SettingsFile(true, "[Section]\r\n@= 1\r\n"));
+}
+
+// UTF-16 files follow the Shift-JIS rules per code unit; what the conversion
+// cannot give exactly is neither read nor written.
+TEST(ProfileTest, Utf16FilesAreReadAndWrittenExactly) {
+  const std::string file = Utf16File(u"[sectION]\r\nK = \"1\" \r\nｶ=2\r\nv=ｶ\r\n");
+  EXPECT_EQ(GetProfileValue(file, "Section", "k"), "1");
+  EXPECT_EQ(GetProfileValue(file, "Section", "\xB6"), "") << "not converted";
+  EXPECT_EQ(GetProfileValue(file, "Section", "v"), "") << "not converted";
+  EXPECT_EQ(SetProfileValue(file, "Section", "k", "\x82\xA0"), std::nullopt);
+  EXPECT_EQ(SetProfileValue(file, "Section", "\xB6", "3"), std::nullopt);
+  EXPECT_EQ(SetProfileValue(file, "Section", "k", "3"),
+            Utf16File(u"[sectION]\r\nK =3\r\nｶ=2\r\nv=ｶ\r\n"));
+  // An odd last byte is no code unit and stays as it was.
+  EXPECT_EQ(SetProfileValue(Utf16File(u"[Section]\r\nk=0") + "\x41", "Section", "k", "1"),
+            Utf16File(u"[Section]\r\nk=1") + "\x41");
+  EXPECT_EQ(EncodingOf(file), ProfileEncoding::Utf16Le);
+  // Big-endian UTF-16 is refused rather than given Shift-JIS lines.
+  const std::string big_endian("\xFE\xFF\0[\0S\0]\0\r\0\n\0k\0=\0\x31", 18);
+  EXPECT_EQ(GetProfileValue(big_endian, "S", "k"), "");
+  EXPECT_EQ(SetProfileValue(big_endian, "S", "k", "2"), std::nullopt);
+  EXPECT_EQ(EncodingOf("\xFF"), ProfileEncoding::ShiftJis);
 }
 
 TEST(ProfileTest, EverythingElseIsKeptByteForByte) {
@@ -83,6 +174,14 @@ TEST(ProfileTest, ReadingFindsValuesInTheFormsOthersWrite) {
       {"[Section]\r\nk=12\0"
        "3\r\n"sv,
        "12"},
+      // A lone CR ends a line as LF and CR LF do.
+      {"[Section]\rk=1\r", "1"},
+      {"[Section]\rj=0\rk=1", "1"},
+      {"[Section]\r\nj=0\rk=1\n", "1"},
+      {"[Section]\r;x\rk=1\r", "1"},
+      {"[Section]\rk=1\r[Other]\rk=2\r", "1"},
+      {"[Other]\rk=1\r[Section]\r", ""},
+      {"\xEF\xBB\xBF[Section]\rk=1", "1"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(GetProfileValue(c.file, "Section", "k"), c.value) << testing::PrintToString(c.file);
@@ -135,7 +234,7 @@ TEST(ProfileTest, WritingKeepsTheFileShape) {
       {"[Section]\r\nj=0", "[Section]\r\nj=0\r\nk=1\r\n"},
       {"[Section]\r\nj=0\r", "[Section]\r\nj=0\r\nk=1\r\n"},
       {"[Section]", "[Section]\r\nk=1\r\n"},
-      {"[Section]\nj=0\n\n[B]\n", "[Section]\nj=0\nk=1\r\n\n[B]\n"},
+      {"[Section]\nj=0\n\n[B]\n", "[Section]\nj=0\nk=1\n\n[B]\n"},
       {"[Section]\nk = 0 \n", "[Section]\nk =1\n"},
       {"[A]\r\nk=0", "[A]\r\nk=0\r\n[Section]\r\nk=1\r\n"},
       {"[A]\r\nk=0\r\n", "[A]\r\nk=0\r\n[Section]\r\nk=1\r\n"},
@@ -144,6 +243,14 @@ TEST(ProfileTest, WritingKeepsTheFileShape) {
       {"\xEF\xBB\xBF[section]\r\nK=0\r\n", "\xEF\xBB\xBF[section]\r\nK=1\r\n"},
       {"[Section]\r\nk=0\r\nk=0\r\n", "[Section]\r\nk=1\r\nk=0\r\n"},
       {"[Section]\r\n[Section]\r\nk=0\r\n", "[Section]\r\nk=1\r\n[Section]\r\nk=0\r\n"},
+      // New lines end like the file's first line.
+      {"[Section]\rk=0\r", "[Section]\rk=1\r"},
+      {"[Section]\rj=0", "[Section]\rj=0\rk=1\r"},
+      {"[Section]\rj=0\r[B]\r", "[Section]\rj=0\rk=1\r[B]\r"},
+      {"[A]\rk=0\r", "[A]\rk=0\r[Section]\rk=1\r"},
+      {"[A]\nk=0", "[A]\nk=0\n[Section]\nk=1\n"},
+      {"[Section]\r\nj=0\rm=0\n[B]\r", "[Section]\r\nj=0\rm=0\nk=1\r\n[B]\r"},
+      {"\xEF\xBB\xBF[Section]\rj=0", "\xEF\xBB\xBF[Section]\rj=0\rk=1\r"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(Set(c.before, "Section", "k", "1"), c.after) << testing::PrintToString(c.before);

@@ -3,6 +3,7 @@
 // the folder beside the program cannot be written.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -10,6 +11,7 @@
 
 #include "core/shared_values.h"
 #include "platform/app_win.h"
+#include "platform/handles_win.h"
 #include "resources/texts.h"
 #include "settings/profile_file_win.h"
 #include "settings/settings_win.h"
@@ -46,8 +48,36 @@ std::optional<std::string> Bytes(const std::wstring& path) {
 }
 
 void Put(const std::wstring& path, const std::string& bytes) {
-  ASSERT_TRUE(platform::ReplaceFileContents(path, bytes));
+  ASSERT_EQ(platform::ReplaceFileContents(path, bytes), platform::WriteResult::Stored);
 }
+
+// Holds a file open the way another program does (an editor, a scanner),
+// sharing it as `share` says, and lets it go after `milliseconds` from a
+// thread of its own.
+class HeldFile {
+ public:
+  HeldFile(const std::wstring& path, DWORD share, DWORD milliseconds)
+      : file_(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, share, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr)),
+        milliseconds_(milliseconds) {
+    EXPECT_TRUE(file_);
+    thread_.reset(CreateThread(nullptr, 0, &Release, this, 0, nullptr));
+  }
+  HeldFile(const HeldFile&) = delete;
+  HeldFile& operator=(const HeldFile&) = delete;
+  ~HeldFile() { WaitForSingleObject(thread_.get(), INFINITE); }
+
+ private:
+  static DWORD WINAPI Release(void* self) {
+    auto* held = static_cast<HeldFile*>(self);
+    Sleep(held->milliseconds_);
+    held->file_.reset();
+    return 0;
+  }
+  platform::OwnedFile file_;
+  DWORD milliseconds_;
+  platform::OwnedFile thread_;
+};
 
 std::string SettingsText(const std::string& image_size, const std::string& proc_pattern) {
   return std::string("[Section]\r\n") + texts::kKeyImageSize + "=" + image_size + "\r\n" +
@@ -184,14 +214,106 @@ TEST_F(SettingsFileTest, AFailedWriteKeepsTheOldFile) {
   // Nor is a file too large to be a profile.
   const std::wstring large = program_folder_ + L"\\large.ini";
   Put(large, std::string(platform::kMaxProfileFileBytes + 1, 'x'));
-  EXPECT_FALSE(platform::WriteProfileValue(large, "Section", "k", "1"));
+  EXPECT_EQ(platform::WriteProfileValue(large, "Section", "k", "1"), platform::WriteResult::Failed);
   EXPECT_EQ(Bytes(large), std::nullopt);
   DeleteFileW(large.c_str());
 
   const std::wstring nowhere = program_folder_ + L"\\missing\\x.ini";
-  EXPECT_FALSE(platform::WriteProfileValue(nowhere, "Section", "k", "1"));
+  EXPECT_NE(platform::WriteProfileValue(nowhere, "Section", "k", "1"),
+            platform::WriteResult::Stored);
   EXPECT_EQ(platform::ReadFileBytes(nowhere).state, platform::FileState::Missing);
   EXPECT_EQ(Entries(program_folder_), Names{texts::kSettingsFileName});
+}
+
+// Another program holding the file: a short hold is waited for and the save
+// lands in place; a long one fails the save (ApiResult 0) without writing
+// anything or making a per-user copy, and the next save succeeds.
+TEST_F(SettingsFileTest, AFileHeldByAnotherProgramIsWaitedForNeverWorkedAround) {
+  const std::string before = "; by hand\r\n[Other]\r\nx=1\r\n" + SettingsText(" 1", " 1");
+  const std::string saved = "; by hand\r\n[Other]\r\nx=1\r\n" + SettingsText(" 2", " 1");
+  const struct {
+    DWORD share;  // what the holder lets others do: nothing, or read only
+    DWORD hold_ms;
+    bool stored;
+  } cases[] = {
+      {0, 300, true},
+      {FILE_SHARE_READ, 300, true},
+      {0, 2 * platform::kLockedFileWaitMs + 500, false},
+      {FILE_SHARE_READ, 2 * platform::kLockedFileWaitMs + 500, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "share " << c.share << ", held " << c.hold_ms << " ms");
+    Put(files_.beside_program, before);
+    if (c.stored && c.share == 0) {
+      HeldFile held(files_.beside_program, c.share, c.hold_ms);
+      ImageSize = ProcPattern = 0;
+      LoadSettingsFrom(files_);
+      EXPECT_EQ(ImageSize, 1);
+      EXPECT_EQ(ProcPattern, 1);
+    }
+    {
+      HeldFile held(files_.beside_program, c.share, c.hold_ms);
+      ApiResult = c.stored ? 0 : 1;
+      WriteSettingTo(files_, texts::kKeyImageSize, " 2");
+      EXPECT_EQ(ApiResult, c.stored ? 1 : 0);
+    }
+    EXPECT_EQ(Bytes(files_.beside_program), c.stored ? saved : before);
+    EXPECT_FALSE(platform::IsExistingFile(files_.per_user));
+    EXPECT_EQ(Entries(program_folder_), Names{texts::kSettingsFileName}) << "no temporary file";
+    if (!c.stored) {
+      WriteSettingTo(files_, texts::kKeyImageSize, " 2");
+      EXPECT_EQ(ApiResult, 1) << "the next save tries again";
+      EXPECT_EQ(Bytes(files_.beside_program), saved);
+    }
+  }
+}
+
+// Temporary files of the writer's own naming that a process ended halfway
+// left beside the settings file go with the next save; files that only look
+// alike, and one that a running process may still be writing, stay.
+TEST_F(SettingsFileTest, SavingRemovesLeftoverTemporaryFilesOfItsOwnNamingOnly) {
+  // A process that is running while the save looks at the folder.
+  wchar_t self[MAX_PATH];
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring command = L"\"" + std::wstring(self) + L"\" --gtest_list_tests";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION running{};
+  ASSERT_TRUE(CreateProcessW(self, command.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                             nullptr, nullptr, &startup, &running));
+  const platform::OwnedFile process(running.hProcess), thread(running.hThread);
+  wchar_t running_pid[16], own_pid[16];
+  wsprintfW(running_pid, L"%lx", running.dwProcessId);
+  wsprintfW(own_pid, L"%lx", GetCurrentProcessId());
+
+  const std::wstring name = texts::kSettingsFileName;
+  const Names leftovers = {name + L".1a2b-3c4d5e6f-0.tmp", name + L".ffffff1-0-f.tmp",
+                           name + L"." + own_pid + L"-1-2.tmp"};
+  const Names foreign = {name + L".1a2b-3c4d-0.tmp.bak",
+                         name + L".1A2B-3c4d-0.tmp",
+                         name + L".1a2b-3c4d.tmp",
+                         name + L".1a2b-3c4d-0-1.tmp",
+                         name + L".x1-1-0.tmp",
+                         name + L".123456789-1-0.tmp",
+                         name + L".-1-0.tmp",
+                         L"x" + name + L".1-2-3.tmp",
+                         std::wstring(running_pid) + L".ini",
+                         name + L"." + running_pid + L"-1-0.tmp"};
+  Put(files_.beside_program, SettingsText(" 1", " 1"));
+  for (const std::wstring& file : leftovers) Put(program_folder_ + L"\\" + file, "left");
+  for (const std::wstring& file : foreign) Put(program_folder_ + L"\\" + file, "foreign");
+  ASSERT_TRUE(CreateDirectoryW((program_folder_ + L"\\" + name + L".1-2-3.tmp").c_str(), nullptr));
+
+  WriteSettingTo(files_, texts::kKeyImageSize, " 2");
+  EXPECT_EQ(ApiResult, 1);
+  TerminateProcess(process.get(), 0);
+  Names expected = foreign;
+  expected.push_back(name);
+  expected.push_back(name + L".1-2-3.tmp");
+  Names found = Entries(program_folder_);
+  std::sort(expected.begin(), expected.end());
+  std::sort(found.begin(), found.end());
+  EXPECT_EQ(found, expected);
 }
 
 }  // namespace

@@ -29,6 +29,16 @@ void SystemWrite(const std::string& path, const char* section, const char* key, 
   WritePrivateProfileStringA(nullptr, nullptr, nullptr, path.c_str());  // flush the cache
 }
 
+// A UTF-16LE file: byte-order mark, then the text.
+std::string Utf16File(std::wstring_view text) {
+  std::string bytes = "\xFF\xFE";
+  for (const wchar_t unit : text) {
+    bytes += static_cast<char>(unit & 0xFF);
+    bytes += static_cast<char>(unit >> 8);
+  }
+  return bytes;
+}
+
 class ProfilePeerTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -71,8 +81,10 @@ TEST_F(ProfilePeerTest, EachSideReadsBothKeysTheOtherWrote) {
   EXPECT_EQ(platform::GetProfileValue(written.bytes, "Section", kKeyImageSize), "2");
   EXPECT_EQ(platform::GetProfileValue(written.bytes, "section", kKeyProcPattern), "1");
 
-  ASSERT_TRUE(platform::WriteProfileValue(file, "Section", kKeyImageSize, " 0"));
-  ASSERT_TRUE(platform::WriteProfileValue(file, "Section", kKeyProcPattern, "-3"));
+  ASSERT_EQ(platform::WriteProfileValue(file, "Section", kKeyImageSize, " 0"),
+            platform::WriteResult::Stored);
+  ASSERT_EQ(platform::WriteProfileValue(file, "Section", kKeyProcPattern, "-3"),
+            platform::WriteResult::Stored);
   EXPECT_EQ(SystemRead(path, "Section", kKeyImageSize), "0");
   EXPECT_EQ(SystemRead(path, "SECTION", kKeyProcPattern), "-3");
   EXPECT_EQ(SystemRead(path, "Other", "x"), "9");
@@ -101,16 +113,53 @@ TEST_F(ProfilePeerTest, BothReadersAgreeOnHandWrittenFiles) {
       "[Section]\r\n" + k + "=" + std::string(300, '9') + "\r\n",
       "[Section]\r\n\x81\x41=1\r\n",
       "\xEF\xBB\xBF[Section]\r\nx=8\r\n",
+      "[Section]\r" + k + "=1\rx=2\r",
+      "[Section]\r\nx=3\r" + k + "=4\n[Other]\r" + k + "=5",
+      "\xEF\xBB\xBF[Section]\rx=9",
+      Utf16File(std::wstring(L"[section]\r\n") + varominea::texts::kKeyImageSizeText +
+                L" = 6\r\nX=7"),
+      Utf16File(std::wstring(L"[Section]\r") + varominea::texts::kKeyImageSizeText + L"=8\r"),
   };
   for (const std::string& bytes : files) {
     const std::wstring file = NewFile();
-    ASSERT_TRUE(platform::ReplaceFileContents(file, bytes));
+    ASSERT_EQ(platform::ReplaceFileContents(file, bytes), platform::WriteResult::Stored);
     const std::string path = platform::ToAnsi(file);
     for (const std::string& key : {k, std::string("x"), std::string("\x81\x61")}) {
-      EXPECT_EQ(platform::GetProfileValue(bytes, "Section", key), SystemRead(path, "Section", key))
+      EXPECT_EQ(platform::ReadProfileValue(file, "Section", key), SystemRead(path, "Section", key))
           << testing::PrintToString(bytes) << " key " << testing::PrintToString(key);
     }
   }
+}
+
+// A UTF-16 file stays UTF-16 whichever side writes it, and each side reads
+// what the other wrote there.
+TEST_F(ProfilePeerTest, Utf16FilesStayUtf16ForBothSides) {
+  using varominea::texts::kKeyImageSizeText;
+  using varominea::texts::kKeyProcPatternText;
+  const std::wstring file = NewFile();
+  ASSERT_EQ(platform::ReplaceFileContents(
+                file, Utf16File(std::wstring(L"[Section]\r\n") + kKeyImageSizeText + L"= 1\r\n")),
+            platform::WriteResult::Stored);
+  ASSERT_EQ(platform::WriteProfileValue(file, "Section", kKeyImageSize, " 2"),
+            platform::WriteResult::Stored);
+  ASSERT_EQ(platform::WriteProfileValue(file, "Section", kKeyProcPattern, " 0"),
+            platform::WriteResult::Stored);
+  EXPECT_EQ(platform::ReadFileBytes(file).bytes,
+            Utf16File(std::wstring(L"[Section]\r\n") + kKeyImageSizeText + L"= 2\r\n" +
+                      kKeyProcPatternText + L"= 0\r\n"));
+  wchar_t value[256] = {};
+  GetPrivateProfileStringW(L"Section", kKeyImageSizeText, L"", value, 256, file.c_str());
+  EXPECT_STREQ(value, L"2");
+  GetPrivateProfileStringW(L"Section", kKeyProcPatternText, L"", value, 256, file.c_str());
+  EXPECT_STREQ(value, L"0");
+
+  Sleep(20);  // a new modification time, so the system's cache is not used
+  ASSERT_TRUE(WritePrivateProfileStringW(L"Section", kKeyProcPatternText, L"1", file.c_str()));
+  WritePrivateProfileStringW(nullptr, nullptr, nullptr, file.c_str());
+  EXPECT_EQ(platform::ReadProfileValue(file, "Section", kKeyProcPattern), "1");
+  EXPECT_EQ(platform::ReadProfileValue(file, "Section", kKeyImageSize), "2");
+  EXPECT_EQ(platform::EncodingOf(platform::ReadFileBytes(file).bytes),
+            platform::ProfileEncoding::Utf16Le);
 }
 
 }  // namespace
