@@ -13,6 +13,7 @@ packages=(
   clang libclang-rt-14-dev clang-format
   libjpeg62-turbo-dev
   libx11-dev libxext-dev xscreensaver xscreensaver-data lintian dpkg-dev file
+  nsis zip unzip
 )
 
 missing=()

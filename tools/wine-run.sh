@@ -13,6 +13,9 @@
 #   VAROMINEA_SCREEN    screen size of the virtual display (default 1024x768)
 #   VAROMINEA_DISPLAY   use this existing X display instead of a private one
 #   VAROMINEA_DISPLAY_FILE  the display in use is written to this file
+#   VAROMINEA_WAIT_ALL  when set, waits for every process of the prefix to
+#                       end, not only PROGRAM (an uninstaller, for example,
+#                       hands over to a copy of itself and returns at once)
 #   LANG                also chooses Wine's ANSI code page (ja_JP.UTF-8 -> 932)
 set -euo pipefail
 
@@ -85,5 +88,6 @@ fi
 set +e
 wine "$@"
 rc=$?
+if [[ -n "${VAROMINEA_WAIT_ALL:-}" ]]; then wineserver -w; fi
 set -e
 exit $rc

@@ -1,0 +1,79 @@
+#!/bin/bash
+# The release package, built twice: once from this tree and once from a copy
+# of it elsewhere, later, in another time zone and with another umask. Both
+# must be the same byte for byte. Then the first one's contents: the three
+# files and their checksums, the zips' entries, stripped programs under
+# 1 MiB that name no build folder, and a code address in each program that
+# resolves to a source line through the symbols zip.
+#   build_test.sh SOURCE_DIR WORK_DIR    (leaves the package in WORK_DIR/dist)
+set -euo pipefail
+export LC_ALL=C
+src="$1" work="$2"
+fail() { echo "package_build: $*" >&2; exit 1; }
+rm -rf "$work"
+mkdir -p "$work"
+epoch="${SOURCE_DATE_EPOCH:-$(git -C "$src" log -1 --format=%ct)}"
+
+"$src/tools/package.sh" --build "$work/build" --out "$work/dist"
+
+# The copy holds what a commit of the tree would hold, changes included.
+copy="$work/a-copy-of-the-tree-at-another-path"
+mkdir -p "$copy"
+(cd "$src" && git ls-files -z --cached --others --exclude-standard |
+  while IFS= read -r -d '' f; do [[ -e "$f" ]] && printf '%s\0' "$f"; done |
+  xargs -0 cp --parents -t "$copy")
+(umask 077 && cd "$copy" && TZ=Asia/Tokyo SOURCE_DATE_EPOCH="$epoch" bash tools/package.sh)
+[[ "$(ls "$work/dist")" == "$(ls "$copy/dist")" ]] || fail "the two builds made different files"
+for f in "$work/dist"/*; do
+  cmp "$f" "$copy/dist/${f##*/}" || fail "${f##*/} differs between the two builds"
+done
+
+dist="$work/dist"
+version="$(<"$work/build/package-x64/varominea-version.txt")"
+name="Varominea-$version"
+expected="$(printf '%s\n' SHA256SUMS "$name-setup.exe" "$name-symbols.zip" "$name-windows.zip")"
+[[ "$(ls "$dist")" == "$expected" ]] || fail "dist holds $(ls "$dist" | tr '\n' ' ')"
+(cd "$dist" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not match"
+[[ "$(wc -l <"$dist/SHA256SUMS")" == 3 ]] || fail "SHA256SUMS does not list three files"
+
+entries() { unzip -Z1 "$1" | tr '\n' ' '; }
+[[ "$(entries "$dist/$name-windows.zip")" == \
+  "LICENSE.txt README.txt x64/Varominea.scr x86/Varominea.scr " ]] ||
+  fail "windows zip holds $(entries "$dist/$name-windows.zip")"
+[[ "$(entries "$dist/$name-symbols.zip")" == "x64/Varominea.scr.debug x86/Varominea.scr.debug " ]] ||
+  fail "symbols zip holds $(entries "$dist/$name-symbols.zip")"
+
+# Unpacked together, as someone resolving a crash address would.
+unpacked="$work/unpacked"
+mkdir -p "$unpacked"
+unzip -q "$dist/$name-windows.zip" -d "$unpacked"
+unzip -q "$dist/$name-symbols.zip" -d "$unpacked"
+cmp <(sed 's/$/\r/' "$src/LICENSE") "$unpacked/LICENSE.txt" || fail "LICENSE.txt is not the license"
+grep -q "ヴァロミネア (Varominea) $version" "$unpacked/README.txt" || fail "README.txt lacks the version"
+grep -qF '%LOCALAPPDATA%\ヴァロミネア\ヴァロミネア.ini' "$unpacked/README.txt" ||
+  fail "README.txt does not say where the settings go"
+
+size="$(stat -c %s "$unpacked/x64/Varominea.scr")"
+((size < 1048576)) || fail "the x64 program has $size bytes"
+declare -A triple=([x64]=x86_64-w64-mingw32 [x86]=i686-w64-mingw32)
+declare -A format=([x64]=pei-x86-64 [x86]=pei-i386)
+for arch in x64 x86; do
+  program="$unpacked/$arch/Varominea.scr"
+  tool="${triple[$arch]}"
+  "$tool-objdump" -f "$program" | grep -q "file format ${format[$arch]}" ||
+    fail "$arch/Varominea.scr is not ${format[$arch]}"
+  sections="$("$tool-objdump" -h "$program")"
+  ! grep -q '\.debug_' <<<"$sections" || fail "$arch/Varominea.scr keeps debug information"
+  grep -q '\.gnu_debuglink' <<<"$sections" || fail "$arch/Varominea.scr has no debug link"
+  for folder in "$src" "$work" "$copy"; do
+    ! grep -qaF "$folder" "$program" "$program.debug" || fail "$arch names the build folder $folder"
+  done
+  # The entry point's address, looked up in the stripped program: addr2line
+  # follows the debug link (checksum included) to the symbols beside it.
+  address="$("$tool-nm" "$program.debug" | awk '$2 == "T" && $3 ~ /^_?wWinMain(@16)?$/ {print $1}')"
+  [[ -n "$address" ]] || fail "$arch: no wWinMain in the symbols"
+  line="$("$tool-addr2line" -e "$program" "0x$address")"
+  [[ "$line" =~ ^(\./)?[a-z_/]*winmain\.cpp:[0-9]+$ ]] ||
+    fail "$arch: wWinMain at 0x$address resolves to '$line'"
+done
+echo "package_build: $name built twice the same; $(cut -c1-16 "$dist/SHA256SUMS" | tr '\n' ' ')"

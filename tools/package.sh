@@ -1,0 +1,103 @@
+#!/bin/bash
+# Builds the Windows release package from this tree:
+#
+#   tools/package.sh [--out DIR] [--build DIR]
+#
+#   DIR/Varominea-<version>-setup.exe    the 64-bit installer (installer/varominea.nsi)
+#   DIR/Varominea-<version>-windows.zip  x64/ and x86/Varominea.scr, stripped;
+#                                        README.txt for users; LICENSE.txt
+#   DIR/Varominea-<version>-symbols.zip  the debug information split off both
+#   DIR/SHA256SUMS                       of the three
+#
+# --out defaults to dist/, --build to build/ (the package builds use
+# build/package-x64 and build/package-x86, apart from the test presets). The
+# version is the CMake project version. Installs what is missing first.
+#
+# The files are the same, byte for byte, wherever and whenever they are
+# built from the same sources: the programs are built with
+# VAROMINEA_REPRODUCIBLE (no build paths, no link time), and every time
+# stamp in the archives and the installer is SOURCE_DATE_EPOCH, by default
+# the time of the last commit.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+out="$root/dist"
+build="$root/build"
+while [[ $# -gt 0 ]]; do
+  case "$1" in
+    --out) out="$2"; shift 2 ;;
+    --build) build="$2"; shift 2 ;;
+    *) echo "usage: $0 [--out DIR] [--build DIR]" >&2; exit 2 ;;
+  esac
+done
+mkdir -p "$out" "$build"
+out="$(cd "$out" && pwd)"
+build="$(cd "$build" && pwd)"
+cd "$root"
+
+bash tools/setup.sh
+
+if [[ -z "${SOURCE_DATE_EPOCH:-}" ]]; then
+  SOURCE_DATE_EPOCH="$(git -C "$root" log -1 --format=%ct 2>/dev/null)" || {
+    echo "package: not a git checkout; set SOURCE_DATE_EPOCH" >&2
+    exit 1
+  }
+  if [[ -n "$(git -C "$root" status --porcelain --untracked-files=no)" ]]; then
+    echo "package: warning: the tree has changes that are not committed" >&2
+  fi
+fi
+# Archive time stamps are local times: UTC keeps them independent of the
+# machine. File modes in the zips come from the umask.
+export SOURCE_DATE_EPOCH TZ=UTC LC_ALL=C
+umask 022
+
+declare -A triple=([x64]=x86_64-w64-mingw32 [x86]=i686-w64-mingw32)
+for arch in x64 x86; do
+  echo "=== package: Varominea.scr for $arch"
+  cmake -S "$root" -B "$build/package-$arch" --toolchain "$root/cmake/mingw-$arch.cmake" \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVAROMINEA_REPRODUCIBLE=ON -DVAROMINEA_WERROR=ON \
+    -DBUILD_TESTING=OFF >/dev/null
+  cmake --build "$build/package-$arch" -j "$(nproc)" --target Varominea
+done
+version="$(<"$build/package-x64/varominea-version.txt")"
+[[ "$version" =~ ^[0-9]+\.[0-9]+\.[0-9]+$ ]] || { echo "package: bad version '$version'" >&2; exit 1; }
+name="Varominea-$version"
+
+stage="$build/package-stage"
+rm -rf "$stage"
+mkdir -p "$stage/windows" "$stage/symbols"
+for arch in x64 x86; do
+  objcopy="${triple[$arch]}-objcopy"
+  mkdir -p "$stage/windows/$arch" "$stage/symbols/$arch"
+  debug="$stage/symbols/$arch/Varominea.scr.debug"
+  # The debug information goes into its own file; the program keeps only
+  # its name and checksum (.gnu_debuglink), so that a debugger finds it
+  # when it lies beside the program.
+  "$objcopy" --only-keep-debug "$build/package-$arch/Varominea.scr" "$debug"
+  "$objcopy" --strip-all --add-gnu-debuglink="$debug" \
+    "$build/package-$arch/Varominea.scr" "$stage/windows/$arch/Varominea.scr"
+done
+# Texts for Windows users: CRLF, and a byte-order mark so that every editor
+# reads the Japanese as UTF-8.
+to_windows_text() { printf '\xef\xbb\xbf'; sed -e "s/@VERSION@/$version/g" -e 's/$/\r/' "$1"; }
+to_windows_text installer/readme.txt >"$stage/windows/README.txt"
+sed 's/$/\r/' LICENSE >"$stage/windows/LICENSE.txt"
+
+find "$stage" -type d -exec chmod 755 {} + -o -type f -exec chmod 644 {} +
+find "$stage" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
+
+rm -f "$out/$name"-{setup.exe,windows.zip,symbols.zip} "$out/SHA256SUMS"
+# Sorted entries, no directory entries, no extra fields (owner, Unix times).
+make_zip() {
+  (cd "$1" && find . -type f | sed 's|^\./||' | sort | zip -X -D -9 -q "$2" -@)
+}
+make_zip "$stage/windows" "$out/$name-windows.zip"
+make_zip "$stage/symbols" "$out/$name-symbols.zip"
+
+makensis -V2 -WX -DVERSION="$version" -DSCR="$stage/windows/x64/Varominea.scr" \
+  -DLICENSE="$stage/windows/LICENSE.txt" -DICON="$root/resources/varominea.ico" \
+  -DOUTFILE="$out/$name-setup.exe" installer/varominea.nsi
+
+(cd "$out" && sha256sum "$name-setup.exe" "$name-windows.zip" "$name-symbols.zip" >SHA256SUMS)
+echo "=== package: $out"
+(cd "$out" && ls -l "$name"-* SHA256SUMS && cat SHA256SUMS)
+echo "stripped x64 Varominea.scr: $(stat -c %s "$stage/windows/x64/Varominea.scr") bytes"
