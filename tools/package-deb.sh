@@ -3,7 +3,10 @@
 # (the program, its XScreenSaver settings page, copyright, changelog), then
 # checks it with lintian, which must report no errors.
 #
-#   bash tools/package-deb.sh
+#   bash tools/package-deb.sh [--out DIR] [--build DIR]
+#
+# --out defaults to dist/, --build to build/ (the package is built in
+# build/deb).
 #
 # Compiled as Debian compiles packages (build type None, the flags of
 # dpkg-buildflags with all hardening on), in build/deb, apart from the presets'
@@ -14,8 +17,16 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 root="$(dirname "$here")"
 bash "$here/setup.sh"
 
-build="$root/build/deb"
+build="$root/build"
 dist="$root/dist"
+while [[ $# -gt 0 ]]; do
+  case "$1" in
+    --out) dist="$2"; shift 2 ;;
+    --build) build="$2"; shift 2 ;;
+    *) echo "usage: $0 [--out DIR] [--build DIR]" >&2; exit 2 ;;
+  esac
+done
+build="$build/deb"
 export DEB_BUILD_MAINT_OPTIONS="hardening=+all"
 cppflags="$(dpkg-buildflags --get CPPFLAGS)"
 cmake -S "$root" -B "$build" \

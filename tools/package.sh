@@ -8,6 +8,7 @@
 #                                        README.txt for users; LICENSE.txt
 #   DIR/Varominea-<version>-symbols.zip  the debug information split off both
 #   DIR/SHA256SUMS                       of the three
+#   DIR/varominea_<version>_amd64.deb    the X11 saver for Debian (tools/package-deb.sh)
 #
 # --out defaults to dist/, --build to build/ (the package builds use
 # build/package-x64 and build/package-x86, apart from the test presets). The
@@ -101,3 +102,5 @@ makensis -V2 -WX -DVERSION="$version" -DSCR="$stage/windows/x64/Varominea.scr" \
 echo "=== package: $out"
 (cd "$out" && ls -l "$name"-* SHA256SUMS && cat SHA256SUMS)
 echo "stripped x64 Varominea.scr: $(stat -c %s "$stage/windows/x64/Varominea.scr") bytes"
+
+bash tools/package-deb.sh --out "$out" --build "$build"

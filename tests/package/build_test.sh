@@ -31,10 +31,19 @@ done
 dist="$work/dist"
 version="$(<"$work/build/package-x64/varominea-version.txt")"
 name="Varominea-$version"
-expected="$(printf '%s\n' SHA256SUMS "$name-setup.exe" "$name-symbols.zip" "$name-windows.zip")"
+deb="varominea_${version}_amd64.deb"
+expected="$(printf '%s\n' SHA256SUMS "$name-setup.exe" "$name-symbols.zip" "$name-windows.zip" "$deb")"
 [[ "$(ls "$dist")" == "$expected" ]] || fail "dist holds $(ls "$dist" | tr '\n' ' ')"
 (cd "$dist" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not match"
 [[ "$(wc -l <"$dist/SHA256SUMS")" == 3 ]] || fail "SHA256SUMS does not list three files"
+
+# The Debian package: the X11 saver where XScreenSaver looks for its
+# programs, and its settings page.
+contents="$(dpkg-deb -c "$dist/$deb" | awk '{print $6}')"
+for f in ./usr/libexec/xscreensaver/varominea ./usr/share/xscreensaver/config/varominea.xml \
+  ./usr/share/doc/varominea/copyright; do
+  grep -qx -- "$f" <<<"$contents" || fail "$deb lacks $f"
+done
 
 entries() { unzip -Z1 "$1" | tr '\n' ' '; }
 [[ "$(entries "$dist/$name-windows.zip")" == \
