@@ -436,6 +436,13 @@ void Form::Show() {
   UpdateWindow(hwnd_);
 }
 
+void Form::ShowWithoutActivating() {
+  if (!hwnd_) Load();
+  if (!hwnd_) return;
+  ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
+  UpdateWindow(hwnd_);
+}
+
 void Form::ShowModal() {
   Show();
   modal_ = true;

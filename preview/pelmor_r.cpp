@@ -23,6 +23,13 @@ void Pelmor_R::Form_Unload(std::int16_t& /*cancel*/) {
   ApiResult = PostMessageW(hwnd(), WM_CLOSE, 0, 0);
 }
 
+LRESULT Pelmor_R::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  // Answered here rather than by the system, which would ask the host's
+  // windows and could activate them.
+  if (message == WM_MOUSEACTIVATE) return MA_NOACTIVATE;
+  return Form::HandleMessage(message, wparam, lparam);
+}
+
 bool ShowPreviewIn(Pelmor_R& preview, HWND parent) {
   RECT area{};
   ApiResult = GetWindowRect(parent, &area);
@@ -39,8 +46,16 @@ bool ShowPreviewIn(Pelmor_R& preview, HWND parent) {
 
   preview.Load();
   const HWND window = preview.hwnd();
+  // A child, and only a child: with WS_POPUP left beside WS_CHILD the system
+  // still treats the window as a top-level one, and the re-parenting below
+  // would activate it and take the focus from the host. The host (the control
+  // panel) keeps the foreground while the user goes on choosing: nothing in
+  // the preview's life may activate it.
   const LONG style = GetWindowLongW(window, GWL_STYLE);
-  ApiResult = SetWindowLongW(window, GWL_STYLE, style | WS_CHILD);
+  ApiResult = SetWindowLongW(window, GWL_STYLE,
+                             (style & ~static_cast<LONG>(WS_POPUP)) | static_cast<LONG>(WS_CHILD));
+  const LONG ex_style = GetWindowLongW(window, GWL_EXSTYLE);
+  ApiResult = SetWindowLongW(window, GWL_EXSTYLE, ex_style | WS_EX_NOACTIVATE);
   ApiResult = SetParent(window, parent) != nullptr;
   preview.SetLeftTwips(ViewRect[2]);
   preview.SetTopTwips(ViewRect[3]);
@@ -48,7 +63,7 @@ bool ShowPreviewIn(Pelmor_R& preview, HWND parent) {
   preview.SetHeightTwips(ViewRect[5]);
   preview.Img_Prev.Move(0, 0, ViewRect[4] / screen.twips_per_pixel_x,
                         ViewRect[5] / screen.twips_per_pixel_y);
-  preview.Show();
+  preview.ShowWithoutActivating();
   return true;
 }
 

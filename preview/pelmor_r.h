@@ -16,10 +16,13 @@ class Pelmor_R : public platform::Form {
 
  protected:
   void Form_Unload(std::int16_t& cancel) override;
+  // A click never activates the window nor the host it lives in.
+  LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
 };
 
 // Loads the preview window and places it as a child over `parent`, covering
-// it, then shows it. false, with no window loaded, when the parent's size in
+// it, then shows it without activating it: the host keeps the foreground
+// and the keyboard focus. false, with no window loaded, when the parent's size in
 // twips does not fit 16 bits.
 bool ShowPreviewIn(Pelmor_R& preview, HWND parent);
 
