@@ -74,6 +74,14 @@ void PaintBuffered(HWND hwnd, Draw&& draw) {
   EndPaint(hwnd, &ps);
 }
 
+// Any mouse button held, the side buttons included.
+constexpr WPARAM kAnyButton = MK_LBUTTON | MK_RBUTTON | MK_MBUTTON | MK_XBUTTON1 | MK_XBUTTON2;
+
+// What a handled button message answers: the side-button messages want TRUE.
+LRESULT ButtonHandled(UINT message) {
+  return message == WM_XBUTTONDOWN || message == WM_XBUTTONUP ? TRUE : 0;
+}
+
 }  // namespace
 
 std::int16_t ShiftState() {
@@ -99,10 +107,16 @@ MouseEvent MouseEventFrom(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_MBUTTONUP:
       button = 4;
       break;
+    case WM_XBUTTONDOWN:
+    case WM_XBUTTONUP:
+      button = GET_XBUTTON_WPARAM(wparam) == XBUTTON2 ? 16 : 8;
+      break;
     default:  // moves report the buttons held
       if (wparam & MK_LBUTTON) button |= 1;
       if (wparam & MK_RBUTTON) button |= 2;
       if (wparam & MK_MBUTTON) button |= 4;
+      if (wparam & MK_XBUTTON1) button |= 8;
+      if (wparam & MK_XBUTTON2) button |= 16;
   }
   std::int16_t shift = 0;
   if (wparam & MK_SHIFT) shift |= 1;
@@ -165,7 +179,8 @@ bool Container::RouteMouse(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN: {
+    case WM_MBUTTONDOWN:
+    case WM_XBUTTONDOWN: {
       WindowlessControl* target = captured_ ? captured_ : HitTest(pt);
       if (!target) return false;
       // The control that took the press gets the release, wherever it is.
@@ -176,10 +191,11 @@ bool Container::RouteMouse(UINT message, WPARAM wparam, LPARAM lparam) {
     }
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
-    case WM_MBUTTONUP: {
+    case WM_MBUTTONUP:
+    case WM_XBUTTONUP: {
       WindowlessControl* target = captured_;
       if (!target) return HitTest(pt) != nullptr;
-      const bool buttons_left = (wparam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) != 0;
+      const bool buttons_left = (wparam & kAnyButton) != 0;
       if (!buttons_left) {
         captured_ = nullptr;
         ReleaseCapture();
@@ -323,27 +339,29 @@ LRESULT PictureBox::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
-      if (RouteMouse(message, wparam, lparam)) return 0;
+    case WM_XBUTTONDOWN:
+      if (RouteMouse(message, wparam, lparam)) return ButtonHandled(message);
       pressed_ = true;
       SetCapture(hwnd_);
       if (OnMouseDown) OnMouseDown(MouseEventFrom(message, wparam, lparam));
-      return 0;
+      return ButtonHandled(message);
     case WM_MOUSEMOVE:
       if (RouteMouse(message, wparam, lparam)) return 0;
       if (OnMouseMove) OnMouseMove(MouseEventFrom(message, wparam, lparam));
       return 0;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
-    case WM_MBUTTONUP: {
-      if (RouteMouse(message, wparam, lparam)) return 0;
+    case WM_MBUTTONUP:
+    case WM_XBUTTONUP: {
+      if (RouteMouse(message, wparam, lparam)) return ButtonHandled(message);
       const bool was_pressed = pressed_;
       pressed_ = false;
-      if ((wparam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) == 0) ReleaseCapture();
+      if ((wparam & kAnyButton) == 0) ReleaseCapture();
       if (OnMouseUp) OnMouseUp(MouseEventFrom(message, wparam, lparam));
       POINT pt{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
       RECT client{0, 0, client_width(), client_height()};
       if (was_pressed && PtInRect(&client, pt) && OnClick) OnClick();
-      return 0;
+      return ButtonHandled(message);
     }
     case WM_CAPTURECHANGED:
       RouteMouse(message, wparam, lparam);
@@ -577,16 +595,18 @@ LRESULT Form::Dispatch(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
+    case WM_XBUTTONDOWN:
       if (!RouteMouse(message, wparam, lparam))
         Form_MouseDown(MouseEventFrom(message, wparam, lparam));
-      return 0;
+      return ButtonHandled(message);
     case WM_MOUSEMOVE:
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
     case WM_MBUTTONUP:
+    case WM_XBUTTONUP:
     case WM_CAPTURECHANGED:
       RouteMouse(message, wparam, lparam);
-      return 0;
+      return ButtonHandled(message);
     case WM_TIMER:
       if (wparam >= 1 && wparam <= timers_.size()) {
         Timer* timer = timers_[wparam - 1];

@@ -14,7 +14,7 @@
 
 namespace platform {
 
-enum class MouseButton : std::int16_t { Left = 1, Right = 2, Middle = 4 };
+enum class MouseButton : std::int16_t { Left = 1, Right = 2, Middle = 4, X1 = 8, X2 = 16 };
 
 struct MouseEvent {
   std::int16_t button;  // MouseButton bits
@@ -178,7 +178,7 @@ class Form : public Container {
 
   // Creates the window hidden and runs Form_Load.
   void Load();
-  void Show();       // modeless: visible and active
+  void Show();  // modeless: visible and active
   // Visible without becoming active or taking the focus (a window shown
   // inside another program's window).
   void ShowWithoutActivating();
