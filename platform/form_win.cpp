@@ -291,7 +291,31 @@ void PictureBox::Move(int left, int top, int width, int height) {
   if (hwnd_) {
     SetWindowPos(hwnd_, nullptr, left, top, width < 0 ? 0 : width, height < 0 ? 0 : height,
                  SWP_NOZORDER | SWP_NOACTIVATE);
+    ResizeImage();
   }
+}
+
+void PictureBox::ResizeImage() {
+  if (!image_dc_ || !image_bitmap_) return;
+  BITMAP old{};
+  GetObjectW(image_bitmap_.get(), sizeof old, &old);
+  const int w = client_width() > 0 ? client_width() : 1;
+  const int h = client_height() > 0 ? client_height() : 1;
+  if (old.bmWidth == w && old.bmHeight == h) return;
+  WindowDc screen(hwnd_);
+  OwnedBitmap bitmap(CreateCompatibleBitmap(screen.get(), w, h));
+  OwnedMemoryDc fresh(CreateCompatibleDC(screen.get()));
+  if (!bitmap || !fresh) return;
+  {
+    Selected select(fresh.get(), bitmap.get());
+    OwnedBrush brush(CreateSolidBrush(design_.back_color));
+    RECT all{0, 0, w, h};
+    FillRect(fresh.get(), &all, brush.get());
+    BitBlt(fresh.get(), 0, 0, w, h, image_dc_.get(), 0, 0, SRCCOPY);
+  }
+  SelectObject(image_dc_.get(), bitmap.get());
+  image_bitmap_ = std::move(bitmap);  // the old image goes once it is no longer selected
+  ::InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
 void PictureBox::SetBackColor(COLORREF color) {

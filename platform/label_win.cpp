@@ -3,12 +3,14 @@
 #include <cmath>
 #include <utility>
 
+#include "platform/dpi_win.h"
+
 namespace platform {
 namespace {
 
-OwnedFont CreateLabelFont(const LabelFont& font) {
+OwnedFont CreateLabelFont(const LabelFont& font, int dpi) {
   LOGFONTW lf{};
-  lf.lfHeight = FontHeightForPoints(font.points);
+  lf.lfHeight = FontHeightForPoints(font.points, dpi);
   lf.lfWeight = font.weight;
   lf.lfUnderline = font.underline ? TRUE : FALSE;
   lf.lfCharSet = font.charset;
@@ -25,12 +27,11 @@ OwnedFont CreateLabelFont(const LabelFont& font) {
 }  // namespace
 
 LONG FontHeightForPoints(double points) {
-  int dpi = 96;
-  if (HDC screen = GetDC(nullptr)) {
-    dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-  }
-  if (dpi <= 0) dpi = 96;
+  return FontHeightForPoints(points, SystemDpi());
+}
+
+LONG FontHeightForPoints(double points, int dpi) {
+  if (dpi <= 0) dpi = SystemDpi();
   return -static_cast<LONG>(std::lround(points * dpi / 72.0));
 }
 
@@ -40,7 +41,12 @@ Label::Label(Container& container, RECT bounds, std::wstring caption, Alignment 
       caption_(std::move(caption)),
       alignment_(alignment),
       font_(font),
-      font_handle_(CreateLabelFont(font)) {}
+      font_handle_(CreateLabelFont(font, SystemDpi())) {}
+
+void Label::SetFontDpi(int dpi) {
+  font_handle_ = CreateLabelFont(font_, dpi);
+  Invalidate();
+}
 
 bool Label::WantsMouse() const {
   return static_cast<bool>(OnMouseDown) || static_cast<bool>(OnMouseUp) ||

@@ -33,6 +33,9 @@ class Label : public WindowlessControl {
   Alignment alignment() const { return alignment_; }
   const LabelFont& font() const { return font_; }
   HFONT font_handle() const { return font_handle_.get(); }
+  // Makes the font again for a display of that density (the constructor
+  // makes it for the system's).
+  void SetFontDpi(int dpi);
 
   std::function<void(const MouseEvent&)> OnMouseDown;
   std::function<void(const MouseEvent&)> OnMouseUp;
@@ -52,7 +55,8 @@ class Label : public WindowlessControl {
 };
 
 // The font's height in pixels (negative: character height) for a size in
-// points at the screen's vertical density.
+// points at the screen's vertical density, or at the given one.
 LONG FontHeightForPoints(double points);
+LONG FontHeightForPoints(double points, int dpi);
 
 }  // namespace platform

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "resources/texts.h"
 #include "tests/e2e/support.h"
@@ -101,6 +102,32 @@ TEST(PreviewTest, HostKeepsTheForegroundAndTheFocus) {
   Sleep(500);
   expect_host_has_it("resized");
   EXPECT_TRUE(s.scr.running());
+}
+
+// At any display density the preview window covers its area exactly: the
+// twips it is placed in follow the density both ways.
+void ExpectPreviewCoversItsArea(int dpi) {
+  ASSERT_EQ(ScreenDpi(), dpi);
+  for (const auto& [width, height] : {std::pair{152, 112}, {301, 227}}) {
+    SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height));
+    PreviewArea p(width, height);
+    Started s(p.Arguments());
+    const HWND preview = WaitForWindow(s.scr.pid(), nullptr, p.area.hwnd());
+    ASSERT_NE(preview, nullptr);
+    RECT area{}, own{};
+    GetWindowRect(p.area.hwnd(), &area);
+    GetWindowRect(preview, &own);
+    EXPECT_TRUE(EqualRect(&area, &own))
+        << own.left << "," << own.top << " " << own.right << "," << own.bottom;
+  }
+}
+
+TEST(PreviewAt144Dpi, CoversItsAreaExactly) {
+  ExpectPreviewCoversItsArea(144);
+}
+
+TEST(PreviewAt192Dpi, CoversItsAreaExactly) {
+  ExpectPreviewCoversItsArea(192);
 }
 
 }  // namespace
