@@ -39,6 +39,9 @@ std::optional<std::int16_t> ToInt16(double value) {
 std::optional<std::int32_t> ToInt32(double value) {
   return RoundChecked<std::int32_t>(value);
 }
+std::optional<std::uint32_t> ToUInt32(double value) {
+  return RoundChecked<std::uint32_t>(value);
+}
 
 std::optional<std::int16_t> Sub16(std::int16_t a, std::int16_t b) {
   return Fit16(a - b);

@@ -14,6 +14,7 @@ namespace varominea {
 
 std::optional<std::int16_t> ToInt16(double value);
 std::optional<std::int32_t> ToInt32(double value);
+std::optional<std::uint32_t> ToUInt32(double value);
 
 // 16-bit signed arithmetic that reports overflow.
 std::optional<std::int16_t> Sub16(std::int16_t a, std::int16_t b);

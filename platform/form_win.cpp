@@ -87,6 +87,13 @@ void Form::Show() {
   UpdateWindow(hwnd());
 }
 
+void Form::ShowWithoutActivating() {
+  if (!loaded()) Load();
+  if (!loaded()) return;
+  ShowWindow(hwnd(), SW_SHOWNOACTIVATE);
+  UpdateWindow(hwnd());
+}
+
 void Form::ShowModal() {
   Show();
   MSG msg;
@@ -210,16 +217,18 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
+    case WM_XBUTTONDOWN:
       if (!RouteMouse(message, wparam, lparam))
         Form_MouseDown(MouseEventFrom(message, wparam, lparam));
-      return 0;
+      return ButtonHandled(message);
     case WM_MOUSEMOVE:
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
     case WM_MBUTTONUP:
+    case WM_XBUTTONUP:
     case WM_CAPTURECHANGED:
       RouteMouse(message, wparam, lparam);
-      return 0;
+      return ButtonHandled(message);
     case WM_TIMER:
       if (wparam >= 1 && wparam <= timers_.size()) {
         Timer* timer = timers_[wparam - 1];

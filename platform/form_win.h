@@ -58,7 +58,10 @@ class Form : public Container {
 
   // Creates the window hidden and runs Form_Load.
   void Load();
-  void Show();       // modeless: visible and active
+  void Show();  // modeless: visible and active
+  // Visible without becoming active or taking the focus (a window shown
+  // inside another program's window).
+  void ShowWithoutActivating();
   void ShowModal();  // returns when the form has been unloaded
   // Runs Form_QueryUnload and Form_Unload; destroys the window unless one of
   // them cancels.

@@ -42,6 +42,10 @@ struct MemoryDcTraits {
   static bool Valid(HDC h) { return h != nullptr; }
   static void Close(HDC h) { DeleteDC(h); }
 };
+struct CursorTraits {
+  static bool Valid(HCURSOR h) { return h != nullptr; }
+  static void Close(HCURSOR h) { DestroyCursor(h); }
+};
 struct FileTraits {
   static bool Valid(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
   static void Close(HANDLE h) { CloseHandle(h); }
@@ -51,6 +55,7 @@ using OwnedBitmap = Owned<HBITMAP, GdiObjectTraits>;
 using OwnedFont = Owned<HFONT, GdiObjectTraits>;
 using OwnedBrush = Owned<HBRUSH, GdiObjectTraits>;
 using OwnedMemoryDc = Owned<HDC, MemoryDcTraits>;
+using OwnedCursor = Owned<HCURSOR, CursorTraits>;
 using OwnedFile = Owned<HANDLE, FileTraits>;
 using OwnedKernelObject = Owned<HANDLE, FileTraits>;  // mutexes, events, processes
 

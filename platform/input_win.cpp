@@ -27,10 +27,16 @@ MouseEvent MouseEventFrom(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_MBUTTONUP:
       button = 4;
       break;
+    case WM_XBUTTONDOWN:
+    case WM_XBUTTONUP:
+      button = GET_XBUTTON_WPARAM(wparam) == XBUTTON2 ? 16 : 8;
+      break;
     default:  // moves report the buttons held
       if (wparam & MK_LBUTTON) button |= 1;
       if (wparam & MK_RBUTTON) button |= 2;
       if (wparam & MK_MBUTTON) button |= 4;
+      if (wparam & MK_XBUTTON1) button |= 8;
+      if (wparam & MK_XBUTTON2) button |= 16;
   }
   std::int16_t shift = 0;
   if (wparam & MK_SHIFT) shift |= 1;

@@ -3,12 +3,14 @@
 #include <cmath>
 #include <utility>
 
+#include "platform/dpi_win.h"
+
 namespace platform {
 namespace {
 
-OwnedFont CreateLabelFont(const LabelFont& font) {
+OwnedFont CreateLabelFont(const LabelFont& font, int dpi) {
   LOGFONTW lf{};
-  lf.lfHeight = FontHeightForPoints(font.points);
+  lf.lfHeight = FontHeightForPoints(font.points, dpi);
   lf.lfWeight = font.weight;
   lf.lfUnderline = font.underline ? TRUE : FALSE;
   lf.lfCharSet = font.charset;
@@ -25,9 +27,11 @@ OwnedFont CreateLabelFont(const LabelFont& font) {
 }  // namespace
 
 LONG FontHeightForPoints(double points) {
-  const WindowDc screen(nullptr);
-  int dpi = screen ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
-  if (dpi <= 0) dpi = 96;
+  return FontHeightForPoints(points, SystemDpi());
+}
+
+LONG FontHeightForPoints(double points, int dpi) {
+  if (dpi <= 0) dpi = SystemDpi();
   return -static_cast<LONG>(std::lround(points * dpi / 72.0));
 }
 
@@ -36,7 +40,13 @@ Label::Label(Container& container, RECT bounds, std::wstring caption, Alignment 
     : WindowlessControl(container, bounds),
       caption_(std::move(caption)),
       alignment_(alignment),
-      font_(CreateLabelFont(font)) {}
+      design_(font),
+      font_(CreateLabelFont(font, SystemDpi())) {}
+
+void Label::SetFontDpi(int dpi) {
+  font_ = CreateLabelFont(design_, dpi);
+  Invalidate();
+}
 
 bool Label::WantsMouse() const {
   return static_cast<bool>(OnMouseDown) || static_cast<bool>(OnMouseUp) ||

@@ -31,6 +31,10 @@ class Label : public WindowlessControl {
         const LabelFont& font);
 
   const std::wstring& caption() const { return caption_; }
+  HFONT font_handle() const { return font_.get(); }
+  // Makes the font again for a display of that density (the constructor
+  // makes it for the system's).
+  void SetFontDpi(int dpi);
 
   std::function<void(const MouseEvent&)> OnMouseDown;
   std::function<void(const MouseEvent&)> OnMouseUp;
@@ -45,11 +49,13 @@ class Label : public WindowlessControl {
  private:
   std::wstring caption_;
   Alignment alignment_;
+  LabelFont design_;
   OwnedFont font_;
 };
 
 // The font's height in pixels (negative: character height) for a size in
-// points at the screen's vertical density.
+// points at the screen's vertical density, or at the given one.
 LONG FontHeightForPoints(double points);
+LONG FontHeightForPoints(double points, int dpi);
 
 }  // namespace platform

@@ -63,7 +63,33 @@ void PictureBox::Move(int left, int top, int width, int height) {
   if (hwnd()) {
     SetWindowPos(hwnd(), nullptr, left, top, width < 0 ? 0 : width, height < 0 ? 0 : height,
                  SWP_NOZORDER | SWP_NOACTIVATE);
+    ResizeImage();
   }
+}
+
+void PictureBox::ResizeImage() {
+  if (!image_dc_ || !image_bitmap_) return;
+  BITMAP old{};
+  GetObjectW(image_bitmap_.get(), sizeof old, &old);
+  const int w = client_width() > 0 ? client_width() : 1;
+  const int h = client_height() > 0 ? client_height() : 1;
+  if (old.bmWidth == w && old.bmHeight == h) return;
+  WindowDc screen(hwnd());
+  OwnedBitmap bitmap(CreateCompatibleBitmap(screen.get(), w, h));
+  OwnedMemoryDc fresh(CreateCompatibleDC(screen.get()));
+  if (!bitmap || !fresh) return;
+  {
+    Selected select(fresh.get(), bitmap.get());
+    OwnedBrush brush(CreateSolidBrush(design_.back_color));
+    RECT all{0, 0, w, h};
+    FillRect(fresh.get(), &all, brush.get());
+    BitBlt(fresh.get(), 0, 0, w, h, image_dc_.get(), 0, 0, SRCCOPY);
+  }
+  // The old image is put out of the DC before it goes.
+  image_selection_.reset();
+  image_bitmap_ = std::move(bitmap);
+  image_selection_.emplace(image_dc_.get(), image_bitmap_.get());
+  ::InvalidateRect(hwnd(), nullptr, FALSE);
 }
 
 void PictureBox::SetBackColor(COLORREF color) {
@@ -98,19 +124,21 @@ LRESULT PictureBox::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
-      if (RouteMouse(message, wparam, lparam)) return 0;
+    case WM_XBUTTONDOWN:
+      if (RouteMouse(message, wparam, lparam)) return ButtonHandled(message);
       pressed_ = true;
       SetCapture(hwnd());
       if (OnMouseDown) OnMouseDown(MouseEventFrom(message, wparam, lparam));
-      return 0;
+      return ButtonHandled(message);
     case WM_MOUSEMOVE:
       if (RouteMouse(message, wparam, lparam)) return 0;
       if (OnMouseMove) OnMouseMove(MouseEventFrom(message, wparam, lparam));
       return 0;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
-    case WM_MBUTTONUP: {
-      if (RouteMouse(message, wparam, lparam)) return 0;
+    case WM_MBUTTONUP:
+    case WM_XBUTTONUP: {
+      if (RouteMouse(message, wparam, lparam)) return ButtonHandled(message);
       const bool was_pressed = pressed_;
       pressed_ = false;
       if (NoButtonHeld(wparam)) ReleaseCapture();
@@ -118,7 +146,7 @@ LRESULT PictureBox::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       POINT pt{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
       RECT client{0, 0, client_width(), client_height()};
       if (was_pressed && PtInRect(&client, pt) && OnClick) OnClick();
-      return 0;
+      return ButtonHandled(message);
     }
     case WM_CAPTURECHANGED:
       RouteMouse(message, wparam, lparam);

@@ -37,7 +37,7 @@ class PictureBox : public Container {
   int height() const;
   int client_width() const;
   int client_height() const;
-  void Move(int left, int top, int width, int height);  // pixels
+  void Move(int left, int top, int width, int height);  // pixels; the retained image follows
   void SetBackColor(COLORREF color);
   void SetFocus();
 
@@ -54,6 +54,9 @@ class PictureBox : public Container {
 
  private:
   void EnsureImage();
+  // Gives the retained image the box's new client size, keeping what it
+  // holds in the part both sizes share.
+  void ResizeImage();
 
   Form& form_;
   PictureBoxDesign design_;

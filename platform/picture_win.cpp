@@ -158,15 +158,31 @@ void Picture::StretchTo(HDC dc, const RECT& dest) const {
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
-  const int old_mode = SetStretchBltMode(dc, COLORONCOLOR);
+  // At its own size the picture is copied as it is; scaled (a preview area,
+  // a display denser than 96 dpi) it is smoothed, so that thin lines neither
+  // vanish nor double. HALFTONE wants the brush origin set after it.
+  const bool scaled = w != width_ || h != height_;
+  const int old_mode = SetStretchBltMode(dc, scaled ? HALFTONE : COLORONCOLOR);
+  POINT old_origin{};
+  const bool origin_set = scaled && SetBrushOrgEx(dc, 0, 0, &old_origin);
   StretchDIBits(dc, dest.left, dest.top, w, h, 0, 0, width_, height_, bits_, &info, DIB_RGB_COLORS,
                 SRCCOPY);
+  if (origin_set) SetBrushOrgEx(dc, old_origin.x, old_origin.y, nullptr);
   if (old_mode != 0) SetStretchBltMode(dc, old_mode);
 }
 
 HCURSOR LoadCursorResource(int resource_id) {
   return static_cast<HCURSOR>(
       LoadImageW(Instance(), MAKEINTRESOURCEW(resource_id), IMAGE_CURSOR, 0, 0, LR_SHARED));
+}
+
+OwnedCursor LoadCursorResourceAt(int resource_id, int dpi) {
+  // The stored cursors are drawn for 96 dpi at 32 x 32; the system scales
+  // the hot spot with the picture.
+  constexpr int kCursorSizeAt96Dpi = 32;
+  const int size = MulDiv(kCursorSizeAt96Dpi, dpi > 0 ? dpi : 96, 96);
+  return OwnedCursor(static_cast<HCURSOR>(
+      LoadImageW(Instance(), MAKEINTRESOURCEW(resource_id), IMAGE_CURSOR, size, size, 0)));
 }
 
 }  // namespace platform

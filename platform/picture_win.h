@@ -43,4 +43,8 @@ class Picture {
 // owns the shared handle for the life of the process: it is never destroyed.
 HCURSOR LoadCursorResource(int resource_id);
 
+// The same cursor drawn for a display of the given density (32 x 32 at 96
+// dpi, 48 x 48 at 144), owned by the caller.
+OwnedCursor LoadCursorResourceAt(int resource_id, int dpi);
+
 }  // namespace platform

@@ -59,7 +59,8 @@ bool Container::RouteMouse(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN: {
+    case WM_MBUTTONDOWN:
+    case WM_XBUTTONDOWN: {
       WindowlessControl* target = captured_ ? captured_ : HitTest(pt);
       if (!target) return false;
       // The control that took the press gets the release, wherever it is.
@@ -70,7 +71,8 @@ bool Container::RouteMouse(UINT message, WPARAM wparam, LPARAM lparam) {
     }
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
-    case WM_MBUTTONUP: {
+    case WM_MBUTTONUP:
+    case WM_XBUTTONUP: {
       WindowlessControl* target = captured_;
       if (!target) return HitTest(pt) != nullptr;
       if (NoButtonHeld(wparam)) {

@@ -38,6 +38,13 @@ void Pelmor_R::EndWhenAreaIsGone(HWND area) {
   area_watch_.SetEnabled(true);
 }
 
+LRESULT Pelmor_R::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  // Answered here rather than by the system, which would ask the host's
+  // windows and could activate them.
+  if (message == WM_MOUSEACTIVATE) return MA_NOACTIVATE;
+  return Form::HandleMessage(message, wparam, lparam);
+}
+
 bool ShowPreviewIn(Pelmor_R& preview, HWND parent) {
   RECT area{};
   ApiResult = GetWindowRect(parent, &area);
@@ -54,8 +61,16 @@ bool ShowPreviewIn(Pelmor_R& preview, HWND parent) {
 
   preview.Load();
   const HWND window = preview.hwnd();
+  // A child, and only a child: with WS_POPUP left beside WS_CHILD the system
+  // still treats the window as a top-level one, and the re-parenting below
+  // would activate it and take the focus from the host. The host (the control
+  // panel) keeps the foreground while the user goes on choosing: nothing in
+  // the preview's life may activate it.
   const LONG style = GetWindowLongW(window, GWL_STYLE);
-  ApiResult = SetWindowLongW(window, GWL_STYLE, style | WS_CHILD);
+  ApiResult = SetWindowLongW(window, GWL_STYLE,
+                             (style & ~static_cast<LONG>(WS_POPUP)) | static_cast<LONG>(WS_CHILD));
+  const LONG ex_style = GetWindowLongW(window, GWL_EXSTYLE);
+  ApiResult = SetWindowLongW(window, GWL_EXSTYLE, ex_style | WS_EX_NOACTIVATE);
   ApiResult = SetParent(window, parent) != nullptr;
   // Not a child (the area went away meanwhile): nothing would ever close it.
   if (!ApiResult || GetAncestor(window, GA_PARENT) != parent) return false;
@@ -65,7 +80,7 @@ bool ShowPreviewIn(Pelmor_R& preview, HWND parent) {
   preview.SetHeightTwips(ViewRect[5]);
   preview.Img_Prev.Move(0, 0, ViewRect[4] / screen.twips_per_pixel_x,
                         ViewRect[5] / screen.twips_per_pixel_y);
-  preview.Show();
+  preview.ShowWithoutActivating();
   if (!IsWindow(parent)) return false;
   preview.EndWhenAreaIsGone(parent);
   return true;

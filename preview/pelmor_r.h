@@ -22,13 +22,16 @@ class Pelmor_R : public platform::Form {
 
  protected:
   void Form_Unload(std::int16_t& cancel) override;
+  // A click never activates the window nor the host it lives in.
+  LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
 
  private:
   platform::Timer area_watch_;
 };
 
 // Loads the preview window and places it as a child over `parent`, covering
-// it, then shows it and watches the parent. false when the parent's size in
+// it, then shows it without activating it (the host keeps the foreground and
+// the keyboard focus) and watches the parent. false when the parent's size in
 // twips does not fit 16 bits (no window loaded), or when the window could not
 // be made the parent's child or the parent is gone by the time it is shown:
 // then the caller ends the program.

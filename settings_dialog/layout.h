@@ -1,6 +1,8 @@
 // The settings dialog's geometry: where every control sits, how large the
 // window is, where it is placed on the screen, and where the background tile
-// is copied. Pixels at 96 dots per inch throughout.
+// is copied. The layout is drawn in pixels at 96 dots per inch; on a denser
+// display every size and position is scaled (ScaleToDpi), so the dialog looks
+// the same, only larger.
 #pragma once
 
 #include <array>
@@ -68,6 +70,18 @@ struct Size {
 
 // The window's outer size for a background box of the given size.
 Size OuterSize(const Box& background);
+
+// A 96-dpi size or position on a display of the given density: value * dpi /
+// 96, rounded half away from zero as the system's MulDiv rounds. A density of
+// 0 or less counts as 96.
+inline constexpr int kLayoutDpi = 96;
+int ScaleToDpi(int value, int dpi);
+Box ScaleToDpi(const Box& box, int dpi);
+Size ScaleToDpi(const Size& size, int dpi);
+
+// The window's outer size on a display of the given density: the 96-dpi size
+// (background box and frame margins) scaled as a whole.
+Size OuterSizeAt(int dpi);
 
 // The top-left corner that centres a window of the given outer size on the
 // screen, in floating point (half pixels stay).

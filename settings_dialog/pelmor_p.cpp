@@ -6,10 +6,12 @@
 #include "core/shared_values.h"
 #include "core/steps.h"
 #include "platform/app_win.h"
+#include "platform/dpi_win.h"
 #include "platform/picture_win.h"
 #include "resources/resource_ids.h"
 #include "resources/texts.h"
 #include "settings/settings_win.h"
+#include "settings_dialog/caption_font_win.h"
 #include "settings_dialog/layout.h"
 #include "settings_dialog/zoom_win.h"
 
@@ -27,13 +29,14 @@ RECT RectOf(const dialog::Box& box) {
   return RECT{box.left, box.top, box.left + box.width, box.top + box.height};
 }
 
-platform::LabelFont CaptionFont(bool underline = false) {
-  return platform::LabelFont{texts::kDialogFontFace, 9.75, FW_NORMAL, SHIFTJIS_CHARSET, underline};
+platform::LabelFont CaptionFont(const std::wstring& face, bool underline = false) {
+  return platform::LabelFont{face, 9.75, FW_NORMAL, SHIFTJIS_CHARSET, underline};
 }
 
 platform::Label Caption(platform::Container& box, const dialog::Box& at, const wchar_t* text,
+                        const std::wstring& face,
                         platform::Alignment alignment = platform::Alignment::Center) {
-  return platform::Label(box, RectOf(at), text, alignment, CaptionFont());
+  return platform::Label(box, RectOf(at), text, alignment, CaptionFont(face));
 }
 
 platform::Image Face(platform::Container& box, const dialog::Box& at) {
@@ -79,7 +82,9 @@ platform::FormDesign DialogDesign() {
 
 }  // namespace
 
-Pelmor_P::Pelmor_P()
+Pelmor_P::Pelmor_P() : Pelmor_P(dialog::InstalledCaptionFace()) {}
+
+Pelmor_P::Pelmor_P(const std::wstring& caption_face)
     : Form(DialogDesign()),
       Pic_B(*this, BackgroundBoxDesign()),
       Pic_Mbl(*this, TileBoxDesign()),
@@ -90,20 +95,21 @@ Pelmor_P::Pelmor_P()
              Face(Pic_B, dialog::kImgSR[2])},
       Img_PT{Face(Pic_B, dialog::kImgPT[0]), Face(Pic_B, dialog::kImgPT[1])},
       Img_K{Face(Pic_B, dialog::kImgK[0]), Face(Pic_B, dialog::kImgK[1])},
-      lbl_Opt{Caption(Pic_B, dialog::kLblOpt[0], texts::kSizeOptions[0]),
-              Caption(Pic_B, dialog::kLblOpt[1], texts::kSizeOptions[1]),
-              Caption(Pic_B, dialog::kLblOpt[2], texts::kSizeOptions[2])},
-      lbl_Opt_PT{Caption(Pic_B, dialog::kLblOptPT[0], texts::kPatternOptions[0]),
-                 Caption(Pic_B, dialog::kLblOptPT[1], texts::kPatternOptions[1])},
-      lbl_K{Caption(Pic_B, dialog::kLblK[0], texts::kCommands[0]),
-            Caption(Pic_B, dialog::kLblK[1], texts::kCommands[1])},
+      lbl_Opt{Caption(Pic_B, dialog::kLblOpt[0], texts::kSizeOptions[0], caption_face),
+              Caption(Pic_B, dialog::kLblOpt[1], texts::kSizeOptions[1], caption_face),
+              Caption(Pic_B, dialog::kLblOpt[2], texts::kSizeOptions[2], caption_face)},
+      lbl_Opt_PT{Caption(Pic_B, dialog::kLblOptPT[0], texts::kPatternOptions[0], caption_face),
+                 Caption(Pic_B, dialog::kLblOptPT[1], texts::kPatternOptions[1], caption_face)},
+      lbl_K{Caption(Pic_B, dialog::kLblK[0], texts::kCommands[0], caption_face),
+            Caption(Pic_B, dialog::kLblK[1], texts::kCommands[1], caption_face)},
       lbl_URL(Pic_B, RectOf(dialog::kLblUrl), kHomePage, platform::Alignment::Left,
-              CaptionFont(true)),
+              CaptionFont(caption_face, true)),
       lbl_items_{
-          Caption(Pic_B, dialog::kLblSizeHeading, texts::kSizeHeading, platform::Alignment::Left),
-          Caption(Pic_B, dialog::kLblPatternHeading, texts::kPatternHeading,
+          Caption(Pic_B, dialog::kLblSizeHeading, texts::kSizeHeading, caption_face,
                   platform::Alignment::Left),
-          Caption(Pic_B, dialog::kLblCredit, kCredit, platform::Alignment::Left)} {
+          Caption(Pic_B, dialog::kLblPatternHeading, texts::kPatternHeading, caption_face,
+                  platform::Alignment::Left),
+          Caption(Pic_B, dialog::kLblCredit, kCredit, caption_face, platform::Alignment::Left)} {
   // Cursors as designed: the save command and the link carry their own;
   // Form_Load hands the save command's to the other options and commands.
   lbl_K[0].SetCursor(platform::LoadCursorResource(IDC_BUTTON_HAND));
@@ -136,13 +142,64 @@ platform::Label* Pelmor_P::lbl(int index) {
 void Pelmor_P::LoadDesignPictures() {
   Img_Off.SetPicture(platform::Picture::FromResource(IDR_FACE_OFF));
   Img_On_Y.SetPicture(platform::Picture::FromResource(IDR_FACE_ON));
-  const auto tile = platform::Picture::FromBitmapResource(IDB_TILE);
-  HDC surface = Pic_Mbl.ImageDc();
-  if (!tile || !surface) return;
-  platform::OwnedMemoryDc source(CreateCompatibleDC(surface));
-  if (!source) return;
-  platform::Selected select(source.get(), tile->bitmap());
-  BitBlt(surface, 0, 0, tile->width(), tile->height(), source.get(), 0, 0, SRCCOPY);
+  tile_ = platform::Picture::FromBitmapResource(IDB_TILE);
+}
+
+std::vector<platform::Label*> Pelmor_P::Labels() {
+  std::vector<platform::Label*> labels{&lbl_URL};
+  for (auto* group : {&lbl_Opt[0], &lbl_Opt[1], &lbl_Opt[2], &lbl_Opt_PT[0], &lbl_Opt_PT[1],
+                      &lbl_K[0], &lbl_K[1], &lbl_items_[0], &lbl_items_[1], &lbl_items_[2]}) {
+    labels.push_back(group);
+  }
+  return labels;
+}
+
+void Pelmor_P::LayOut(int dpi) {
+  dpi_ = dpi;
+  const auto move = [dpi](platform::PictureBox& box, const dialog::Box& at) {
+    const dialog::Box scaled = dialog::ScaleToDpi(at, dpi);
+    box.Move(scaled.left, scaled.top, scaled.width, scaled.height);
+  };
+  const auto place = [dpi](platform::WindowlessControl& control, const dialog::Box& at) {
+    control.SetBounds(RectOf(dialog::ScaleToDpi(at, dpi)));
+  };
+  move(Pic_B, dialog::kPicB);
+  // The tile at the scaled size keeps its texture at every density.
+  move(Pic_Mbl, dialog::kPicMbl);
+  if (HDC surface = Pic_Mbl.ImageDc(); surface && tile_) {
+    tile_->StretchTo(surface, RECT{0, 0, Pic_Mbl.client_width(), Pic_Mbl.client_height()});
+  }
+  place(Img_Off, dialog::kImgOff);
+  place(Img_On_Y, dialog::kImgOnY);
+  for (std::size_t i = 0; i < Img_SR.size(); ++i) {
+    place(Img_SR[i], dialog::kImgSR[i]);
+    place(lbl_Opt[i], dialog::kLblOpt[i]);
+  }
+  for (std::size_t i = 0; i < Img_PT.size(); ++i) {
+    place(Img_PT[i], dialog::kImgPT[i]);
+    place(lbl_Opt_PT[i], dialog::kLblOptPT[i]);
+    place(Img_K[i], dialog::kImgK[i]);
+    place(lbl_K[i], dialog::kLblK[i]);
+  }
+  place(lbl_URL, dialog::kLblUrl);
+  place(lbl_items_[0], dialog::kLblSizeHeading);
+  place(lbl_items_[1], dialog::kLblPatternHeading);
+  place(lbl_items_[2], dialog::kLblCredit);
+  for (platform::Label* label : Labels()) label->SetFontDpi(dpi);
+
+  // The cursors at the same density: the button cursor goes to every caption
+  // that carries it.
+  if (platform::OwnedCursor button = platform::LoadCursorResourceAt(IDC_BUTTON_HAND, dpi)) {
+    const HCURSOR old = lbl_K[0].cursor();
+    for (platform::Label* label : Labels()) {
+      if (label == &lbl_K[0] || (old && label->cursor() == old)) label->SetCursor(button.get());
+    }
+    button_cursor_ = std::move(button);
+  }
+  if (platform::OwnedCursor link = platform::LoadCursorResourceAt(IDC_LINK_HAND, dpi)) {
+    lbl_URL.SetCursor(link.get());
+    link_cursor_ = std::move(link);
+  }
 }
 
 void Pelmor_P::Form_Load() {
@@ -152,14 +209,17 @@ void Pelmor_P::Form_Load() {
   const auto button_cursor = [this] { return lbl_K[0].cursor(); };
 
   IgnoringErrors step;
-  // 1, 2: the outer size from the background box and the fixed frame margins.
+  // The layout at the density of the monitor the dialog opens on.
+  step([&] { LayOut(platform::DpiOfWindow(hwnd())); });
+  // 1, 2: the outer size from the background box and the fixed frame margins,
+  // at that density.
   step([&] {
     const RECT r = WindowRectPixels();
-    MovePixels(r.left, r.top, Pic_B.width() + dialog::kFrameMarginX, r.bottom - r.top);
+    MovePixels(r.left, r.top, dialog::OuterSizeAt(dpi_).width, r.bottom - r.top);
   });
   step([&] {
     const RECT r = WindowRectPixels();
-    MovePixels(r.left, r.top, r.right - r.left, Pic_B.height() + dialog::kFrameMarginY);
+    MovePixels(r.left, r.top, r.right - r.left, dialog::OuterSizeAt(dpi_).height);
   });
   // 3: centred on the screen; the size stays.
   step([&] {
@@ -284,6 +344,27 @@ void Pelmor_P::lbl_URL_MouseDown() {
 
 void Pelmor_P::Form_Unload(std::int16_t& /*cancel*/) {
   ZoomClose(hwnd());
+}
+
+LRESULT Pelmor_P::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_DPICHANGED) {
+    DpiChanged(HIWORD(wparam), reinterpret_cast<const RECT*>(lparam));
+    return 0;
+  }
+  return Form::HandleMessage(message, wparam, lparam);
+}
+
+void Pelmor_P::DpiChanged(int dpi, const RECT* suggested) {
+  // The system's suggestion keeps the window where the user put it, at the
+  // size for the new density.
+  if (suggested) {
+    MovePixels(suggested->left, suggested->top, suggested->right - suggested->left,
+               suggested->bottom - suggested->top);
+  }
+  LayOut(dpi);
+  TileBackground(Pic_B);
+  ::InvalidateRect(Pic_B.hwnd(), nullptr, FALSE);
+  ::InvalidateRect(hwnd(), nullptr, FALSE);
 }
 
 }  // namespace varominea

@@ -4,16 +4,23 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "platform/form_win.h"
+#include "platform/handles_win.h"
 #include "platform/image_win.h"
 #include "platform/label_win.h"
 #include "platform/picture_box_win.h"
+#include "platform/picture_win.h"
 
 namespace varominea {
 
 class Pelmor_P : public platform::Form {
  public:
+  // The captions are drawn in the designed face where it is installed, else
+  // in a Japanese interface face the system has.
   Pelmor_P();
 
   // Controls on the window.
@@ -38,8 +45,17 @@ class Pelmor_P : public platform::Form {
  protected:
   void Form_Load() override;
   void Form_Unload(std::int16_t& cancel) override;
+  // A move to a monitor of another density lays the dialog out again.
+  LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
 
  private:
+  explicit Pelmor_P(const std::wstring& caption_face);
+
+  // Places and sizes every control, the captions' fonts, the tile and the
+  // cursors for a display of that density (the layout scaled from 96 dpi).
+  void LayOut(int dpi);
+  void DpiChanged(int dpi, const RECT* suggested);
+  std::vector<platform::Label*> Labels();
   void TileBackground(platform::PictureBox& target);
 
   void lbl_Opt_MouseDown(std::int16_t index);
@@ -53,6 +69,12 @@ class Pelmor_P : public platform::Form {
   void LoadDesignPictures();
 
   std::array<platform::Label, 3> lbl_items_;  // lbl(0), lbl(3), lbl(9)
+
+  std::shared_ptr<const platform::Picture> tile_;  // drawn into Pic_Mbl at its size
+  // The cursors at the density the dialog is laid out for.
+  platform::OwnedCursor button_cursor_;
+  platform::OwnedCursor link_cursor_;
+  int dpi_ = 96;
 };
 
 }  // namespace varominea

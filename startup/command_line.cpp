@@ -29,14 +29,24 @@ bool HidesCursor(std::wstring_view command_line) {
   return ModeLetter(command_line) == L'S';
 }
 
-std::optional<std::int32_t> PreviewParent(std::wstring_view command_line) {
+std::optional<std::uint32_t> PreviewParent(std::wstring_view command_line) {
   std::string digits;  // only ASCII can belong to the number
   if (command_line.size() > 3) {
     for (const wchar_t c : command_line.substr(3)) {
       digits += c < 0x80 ? static_cast<char>(c) : '\x7f';
     }
   }
-  return ToInt32(ReadLeadingNumber(digits));
+  const double number = ReadLeadingNumber(digits);
+  if (number < 0) {
+    const std::optional<std::int32_t> signed_form = ToInt32(number);
+    if (!signed_form) return std::nullopt;
+    return static_cast<std::uint32_t>(*signed_form);
+  }
+  return ToUInt32(number);
+}
+
+std::intptr_t PreviewHandleValue(std::uint32_t handle_number) {
+  return static_cast<std::intptr_t>(static_cast<std::int32_t>(handle_number));
 }
 
 }  // namespace varominea

@@ -20,7 +20,14 @@ Mode ModeOf(std::wstring_view command_line);
 bool HidesCursor(std::wstring_view command_line);
 
 // The preview parent: the number read from the fourth character on, rounded
-// half to even. std::nullopt when it does not fit a signed 32-bit integer.
-std::optional<std::int32_t> PreviewParent(std::wstring_view command_line);
+// half to even, as the 32-bit value of a window handle. Hosts write it
+// unsigned (0 to 4,294,967,295); a negative number down to -2,147,483,648 is
+// taken as the signed form of the same 32 bits, as a host that prints the
+// handle as a signed integer writes it. std::nullopt for anything else.
+std::optional<std::uint32_t> PreviewParent(std::wstring_view command_line);
+
+// The handle value of a 32-bit handle number, as the system widens it on
+// 64-bit Windows: sign-extended, so 4,294,967,295 is the same handle as -1.
+std::intptr_t PreviewHandleValue(std::uint32_t handle_number);
 
 }  // namespace varominea

@@ -40,9 +40,9 @@ bool AnotherCopyIsOpen() {
 // Preview mode: reads the preview area from the command line and shows the
 // preview window over it; a parent that cannot be used ends the program.
 void RunPreview(const std::wstring& command_line) {
-  const std::optional<std::int32_t> parent_number = PreviewParent(command_line);
+  const std::optional<std::uint32_t> parent_number = PreviewParent(command_line);
   if (!parent_number) platform::EndProgram();  // beyond the 32-bit range
-  const HWND parent = reinterpret_cast<HWND>(static_cast<LONG_PTR>(*parent_number));
+  const HWND parent = reinterpret_cast<HWND>(PreviewHandleValue(*parent_number));
   // A parent that is no window would leave a window nothing ever closes.
   if (parent == nullptr || !IsWindow(parent)) platform::EndProgram();
 

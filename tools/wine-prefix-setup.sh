@@ -12,10 +12,19 @@ WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >/dev/null 2>&1
 wineserver -w
 reg() { wine reg add "$@" /f >/dev/null 2>&1; }
 # Japanese captions need a Japanese font; the dialog asks for a face that is
-# not on Linux, so map it (and the usual UI faces) to IPA's gothic.
-for face in "ＭＳ Ｐゴシック" "ＭＳ ゴシック" "MS PGothic" "MS UI Gothic" "MS Shell Dlg" "MS Shell Dlg 2"; do
-  reg 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /t REG_SZ /d "IPAPGothic"
-done
+# not on Linux, so map it (and the usual UI faces) to IPA's gothic, unless
+# VAROMINEA_FONT_REPLACEMENT=none asks for a system without that face.
+if [[ "${VAROMINEA_FONT_REPLACEMENT:-}" != none ]]; then
+  for face in "ＭＳ Ｐゴシック" "ＭＳ ゴシック" "MS PGothic" "MS UI Gothic" "MS Shell Dlg" "MS Shell Dlg 2"; do
+    reg 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /t REG_SZ /d "IPAPGothic"
+  done
+fi
+# The display density (VAROMINEA_DPI, default 96), as Windows keeps it.
+dpi="${VAROMINEA_DPI:-96}"
+if [[ "$dpi" != 96 ]]; then
+  reg 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi"
+  reg 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' /v LogPixels /t REG_DWORD /d "$dpi"
+fi
 # With no window manager on the virtual display, Wine draws the frames and
 # caption bars itself, as Windows would.
 reg 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N

@@ -11,6 +11,10 @@
 # every process of the prefix when it is done, so they must not overlap.
 # Environment:
 #   VAROMINEA_SCREEN    screen size of the virtual display (default 1024x768)
+#   VAROMINEA_DPI       display density in dots per inch (default 96); any
+#                       other value uses a prefix of its own, PREFIX-dpiN
+#   VAROMINEA_FONT_REPLACEMENT  "none": a prefix of its own, PREFIX-nofontreplacement,
+#                       without the mapping of the dialog's font to a Japanese one
 #   VAROMINEA_DISPLAY   use this existing X display instead of a private one
 #   VAROMINEA_DISPLAY_FILE  the display in use is written to this file
 #   VAROMINEA_WAIT_ALL  when set, waits for every process of the prefix to
@@ -29,6 +33,12 @@ elif [[ "${1:-}" == "--prefix" ]]; then
   shift 2
 fi
 [[ $# -ge 1 ]] || { echo "usage: $0 [--prefix DIR | --native] PROGRAM [ARGS...]" >&2; exit 2; }
+# A prefix holds its display density and font mapping, so each setting
+# other than the default has a prefix of its own.
+dpi="${VAROMINEA_DPI:-96}"
+[[ "$dpi" =~ ^[0-9]+$ ]] || { echo "wine-run: VAROMINEA_DPI must be a number" >&2; exit 2; }
+[[ "$dpi" == 96 ]] || prefix="$prefix-dpi$dpi"
+if [[ "${VAROMINEA_FONT_REPLACEMENT:-}" == none ]]; then prefix="$prefix-nofontreplacement"; fi
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 export WINEPREFIX="$prefix"

@@ -4,8 +4,11 @@
 // be written.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "resources/resource_ids.h"
@@ -52,9 +55,11 @@ class Tile {
 
 // A started copy of the program in configuration mode, with its dialog shown
 // and painted. Faces read as 'L' (lit), 'U' (unlit) or 'E' (no picture).
+// Boxes and points are given in the layout's 96-dpi pixels and found where
+// the layout scaled to the display's density puts them.
 class Dialog {
  public:
-  explicit Dialog(const ScrFolder& folder) : process_(folder, L"/c") {
+  explicit Dialog(const ScrFolder& folder) : process_(folder, L"/c"), dpi_(ScreenDpi()) {
     hwnd_ = WaitForWindow(process_.pid(), varominea::texts::kDialogCaption);
     // The background box is the dialog's one visible child window.
     for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
@@ -79,17 +84,34 @@ class Dialog {
   }
 
   bool ready() const { return box_ != nullptr; }
+  int dpi() const { return dpi_; }
   HWND hwnd() const { return hwnd_; }
   HWND box() const { return box_; }
   bool open() const { return process_.running() && IsWindow(hwnd_); }
   bool Ends() { return process_.WaitForExit(15s); }
 
   // A point of the background box's client area on the screen.
-  POINT At(int x, int y) const { return POINT{origin_.x + x, origin_.y + y}; }
+  POINT At(int x, int y) const {
+    return POINT{origin_.x + dialog::ScaleToDpi(x, dpi_), origin_.y + dialog::ScaleToDpi(y, dpi_)};
+  }
+  // A box of the background box on the screen.
+  RECT OnScreen(const dialog::Box& b) const {
+    const dialog::Box s = dialog::ScaleToDpi(b, dpi_);
+    return RECT{origin_.x + s.left, origin_.y + s.top, origin_.x + s.left + s.width,
+                origin_.y + s.top + s.height};
+  }
   POINT Centre(const dialog::Box& b) const {
-    return At(b.left + b.width / 2, b.top + b.height / 2);
+    const RECT r = OnScreen(b);
+    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
   }
   COLORREF Pixel(int x, int y) const { return ScreenPixel(At(x, y).x, At(x, y).y); }
+  // The screen pixel over the middle of pixel (x, y) of a face's picture,
+  // however far the face is scaled.
+  COLORREF FacePixel(const dialog::Box& face, int x, int y) const {
+    const RECT r = OnScreen(face);
+    return ScreenPixel(r.left + (2 * x + 1) * (r.right - r.left) / (2 * face.width),
+                       r.top + (2 * y + 1) * (r.bottom - r.top) / (2 * face.height));
+  }
 
   // A face with a picture has a black frame; the lit picture has a
   // yellow-green strip along its lower edge, below the caption.
@@ -97,8 +119,8 @@ class Dialog {
     int framed = 0;
     int lit = 0;
     for (int x : {10, 47, 85}) {
-      const COLORREF frame = Pixel(face.left + x, face.top);
-      const COLORREF strip = Pixel(face.left + x, face.top + 17);
+      const COLORREF frame = FacePixel(face, x, 0);
+      const COLORREF strip = FacePixel(face, x, 16);
       framed += GetRValue(frame) + GetGValue(frame) + GetBValue(frame) < 120;
       lit += GetGValue(strip) > 150 && GetGValue(strip) > GetBValue(strip) + 80;
     }
@@ -124,6 +146,7 @@ class Dialog {
 
  private:
   ScrProcess process_;
+  int dpi_;
   HWND hwnd_ = nullptr;
   HWND box_ = nullptr;
   POINT origin_{0, 0};
@@ -259,6 +282,8 @@ TEST(DialogTest, OptionsReactToAnyButtonOnTheirCaptionsOnlyAndSaveSavesWhereverR
   EXPECT_EQ(d.Faces(dialog::kImgSR), "LUU") << "the lit option pressed again stays lit";
   d.Click(dialog::kLblOpt[1], 2);
   EXPECT_TRUE(d.FacesBecome(dialog::kImgSR, "ULU")) << "right button";
+  d.Click(dialog::kLblOptPT[1], 8);
+  EXPECT_TRUE(d.FacesBecome(dialog::kImgPT, "UL")) << "first side button";
   d.Click(dialog::kLblOptPT[0], 4);
   EXPECT_TRUE(d.FacesBecome(dialog::kImgPT, "LU")) << "middle button";
   // A press on a face above its caption, or on a heading, does nothing.
@@ -272,15 +297,16 @@ TEST(DialogTest, OptionsReactToAnyButtonOnTheirCaptionsOnlyAndSaveSavesWhereverR
   EXPECT_EQ(d.Faces(dialog::kImgPT), "LU");
   d.Click(dialog::kLblOpt[2]);
   EXPECT_TRUE(d.FacesBecome(dialog::kImgSR, "UUL"));
-  // The save command shows pressed, and saves although released elsewhere.
+  // The save command shows pressed, and saves although released elsewhere;
+  // the second side button acts as the left one does.
   MoveMouseTo(d.Centre(dialog::kLblK[0]).x, d.Centre(dialog::kLblK[0]).y);
   Sleep(50);
-  MouseButtonDown(1);
+  MouseButtonDown(16);
   EXPECT_TRUE(d.FacesBecome(dialog::kImgK, "LU")) << "pressed look";
   MoveMouseTo(5, 5);  // off the caption and off the dialog
   Sleep(100);
   EXPECT_TRUE(d.open());
-  MouseButtonUp(1);
+  MouseButtonUp(16);
   ASSERT_TRUE(d.Ends());
   EXPECT_EQ(ReadBytes(folder.settings()), SettingsText(" 2", " 0"));
 }
@@ -375,6 +401,140 @@ TEST(DialogTest, LinkOpensTheAddressThroughTheShellAndTheDialogStaysOpen) {
     d.Click(dialog::kLblOpt[1]);
     EXPECT_TRUE(d.FacesBecome(dialog::kImgSR, "ULU"));
   }
+}
+
+// ---------------------------------------------------------------- every density, every font
+
+// Text is drawn in the system's button-text colour (black); the faces' chrome
+// and the tile are far lighter.
+std::vector<bool> TextMask(const ScreenShot& shot, const RECT& r) {
+  std::vector<bool> mask;
+  for (int y = r.top; y < r.bottom; ++y) {
+    for (int x = r.left; x < r.right; ++x) {
+      const COLORREF c = shot.pixel(x, y);
+      mask.push_back(GetRValue(c) + GetGValue(c) + GetBValue(c) < 300);
+    }
+  }
+  return mask;
+}
+std::ptrdiff_t TextPixels(const ScreenShot& shot, const RECT& r) {
+  const std::vector<bool> mask = TextMask(shot, r);
+  return std::count(mask.begin(), mask.end(), true);
+}
+
+// Every caption, heading, credit line and link draws text inside its own box
+// (over a face: between the face's frame), and the font grows with the
+// layout: no caption's text reaches past its face; a heading, the credit line
+// and the link may run a few pixels past their boxes in a substitute face,
+// but never as far as a font a third too large would take them.
+void ExpectTextInsideItsBox(const Dialog& d) {
+  const ScreenShot shot;
+  struct Item {
+    std::string name;
+    dialog::Box box;
+    bool on_face;
+  };
+  std::vector<Item> items{{"size heading", dialog::kLblSizeHeading, false},
+                          {"pattern heading", dialog::kLblPatternHeading, false},
+                          {"credit", dialog::kLblCredit, false},
+                          {"link", dialog::kLblUrl, false}};
+  for (std::size_t i = 0; i < 3; ++i)
+    items.push_back({"size " + std::to_string(i), dialog::kLblOpt[i], true});
+  for (std::size_t i = 0; i < 2; ++i) {
+    items.push_back({"pattern " + std::to_string(i), dialog::kLblOptPT[i], true});
+    items.push_back({"command " + std::to_string(i), dialog::kLblK[i], true});
+  }
+  const int frame = dialog::ScaleToDpi(2, d.dpi());
+  const int beside = dialog::ScaleToDpi(6, d.dpi());
+  for (const Item& item : items) {
+    const RECT box = d.OnScreen(item.box);
+    RECT inside = box;
+    if (item.on_face) {
+      inside.left += frame;
+      inside.right -= frame;
+    }
+    EXPECT_GT(TextPixels(shot, inside), 3) << item.name << ": no text";
+    const int from = box.right + (item.on_face ? 0 : dialog::ScaleToDpi(8, d.dpi()));
+    EXPECT_EQ(TextPixels(shot, RECT{from, box.top, from + beside, box.bottom}), 0)
+        << item.name << ": text past the right side";
+    if (item.on_face) {
+      EXPECT_EQ(TextPixels(shot, RECT{box.left - beside, box.top, box.left, box.bottom}), 0)
+          << item.name << ": text past the left side";
+    }
+  }
+}
+
+// On a denser display the dialog is its 96-dpi layout scaled: size, place,
+// lit faces, text, and the clicks that choose, save and cancel.
+void ExpectScaledDialog(int dpi) {
+  ASSERT_EQ(ScreenDpi(), dpi) << "the display density of the prefix";
+  ScrFolder folder(" 1", " 0");
+  {
+    Dialog d(folder);
+    ASSERT_TRUE(d.ready());
+    RECT window{};
+    GetWindowRect(d.hwnd(), &window);
+    const dialog::Size outer = dialog::OuterSizeAt(dpi);
+    EXPECT_EQ(window.right - window.left, outer.width);
+    EXPECT_EQ(window.bottom - window.top, outer.height);
+    EXPECT_NEAR(window.left, (GetSystemMetrics(SM_CXSCREEN) - outer.width) / 2.0, 0.5);
+    EXPECT_NEAR(window.top, (GetSystemMetrics(SM_CYSCREEN) - outer.height) / 2.0, 0.5);
+    RECT box{};
+    GetWindowRect(d.box(), &box);
+    const dialog::Box scaled_box = dialog::ScaleToDpi(dialog::kPicB, dpi);
+    EXPECT_EQ(box.right - box.left, scaled_box.width);
+    EXPECT_EQ(box.bottom - box.top, scaled_box.height);
+    EXPECT_EQ(d.AllFaces(), "ULULUUU");
+    ExpectTextInsideItsBox(d);
+
+    for (const auto& [caption, faces, states] : {std::tuple{dialog::kLblOpt[2], 0, "UUL"},
+                                                 {dialog::kLblOpt[0], 0, "LUU"},
+                                                 {dialog::kLblOpt[1], 0, "ULU"},
+                                                 {dialog::kLblOptPT[1], 1, "UL"},
+                                                 {dialog::kLblOptPT[0], 1, "LU"},
+                                                 {dialog::kLblOpt[0], 0, "LUU"},
+                                                 {dialog::kLblOptPT[1], 1, "UL"}}) {
+      d.Click(caption);
+      EXPECT_TRUE(faces == 0 ? d.FacesBecome(dialog::kImgSR, states)
+                             : d.FacesBecome(dialog::kImgPT, states))
+          << states;
+    }
+    d.Click(dialog::kLblK[0]);
+    ASSERT_TRUE(d.Ends());
+  }
+  EXPECT_EQ(ReadBytes(folder.settings()), SettingsText(" 0", " 1"));
+  Dialog d(folder);
+  ASSERT_TRUE(d.ready());
+  d.Click(dialog::kLblOpt[2]);
+  EXPECT_TRUE(d.FacesBecome(dialog::kImgSR, "UUL"));
+  d.Click(dialog::kLblK[1]);
+  ASSERT_TRUE(d.Ends());
+  EXPECT_EQ(ReadBytes(folder.settings()), SettingsText(" 0", " 1")) << "cancelled";
+}
+
+TEST(DialogAt144Dpi, IsTheLayoutScaledAndSavesWhatIsClicked) {
+  ExpectScaledDialog(144);
+}
+
+TEST(DialogAt192Dpi, IsTheLayoutScaledAndSavesWhatIsClicked) {
+  ExpectScaledDialog(192);
+}
+
+// Without the designed face the captions are drawn in an installed Japanese
+// face, ASCII ones included: same-length captions differ, as they would not
+// if every character were drawn as the same empty box.
+TEST(DialogWithoutFontReplacement, EveryCaptionDrawsVisibleText) {
+  ScrFolder folder(" 1", " 0");
+  Dialog d(folder);
+  ASSERT_TRUE(d.ready());
+  ExpectTextInsideItsBox(d);
+  const ScreenShot shot;
+  EXPECT_NE(TextMask(shot, d.OnScreen(dialog::kLblOpt[1])),
+            TextMask(shot, d.OnScreen(dialog::kLblOpt[2])))
+      << "\"800 * 600\" and \"640 * 480\" look alike";
+  EXPECT_NE(TextMask(shot, d.OnScreen(dialog::kLblOptPT[0])),
+            TextMask(shot, d.OnScreen(dialog::kLblOptPT[1])))
+      << "\"A\" and \"B\" look alike";
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "resources/texts.h"
 #include "tests/e2e/support.h"
@@ -28,9 +29,10 @@ TEST(PreviewTest, ChildCoversTheAreaLeavesTheSettingsAloneAndEndsWithTheArea) {
     const HWND preview = WaitForWindow(s.scr.pid(), nullptr, area.hwnd());
     ASSERT_NE(preview, nullptr) << "no preview window inside the area";
 
-    // It keeps WS_POPUP beside WS_CHILD, so GetParent answers its owner; the
-    // window tree holds the area as its parent.
+    // A child only (no WS_POPUP beside WS_CHILD), so GetParent answers the
+    // area as the window tree does.
     EXPECT_EQ(GetAncestor(preview, GA_PARENT), area.hwnd());
+    EXPECT_EQ(GetParent(preview), area.hwnd());
     EXPECT_TRUE(IsChild(area.hwnd(), preview));
     EXPECT_EQ(GetAncestor(preview, GA_ROOT), host.hwnd());
     wchar_t caption[64] = {};
@@ -38,6 +40,7 @@ TEST(PreviewTest, ChildCoversTheAreaLeavesTheSettingsAloneAndEndsWithTheArea) {
     EXPECT_STREQ(caption, varominea::texts::kPreviewCaption);
     const LONG style = GetWindowLongW(preview, GWL_STYLE);
     EXPECT_TRUE(style & WS_CHILD);
+    EXPECT_FALSE(style & WS_POPUP);
     EXPECT_FALSE(style & (WS_CAPTION | WS_THICKFRAME)) << "caption bar or border";
     RECT area_rect{}, preview_rect{}, client{};
     GetWindowRect(area.hwnd(), &area_rect);
@@ -79,6 +82,69 @@ TEST(PreviewTest, EndsWithinASecondWhenTheAreaGoesAtAnyMoment) {
         << "the program outlived its preview area";
     EXPECT_EQ(FindProcessWindow(s.scr.pid(), nullptr), nullptr);
   }
+}
+
+// The control panel keeps the foreground and the keyboard focus while its
+// preview shows, when the preview is clicked and when the host is resized.
+TEST(PreviewTest, HostKeepsTheForegroundAndTheFocus) {
+  PreviewArea p(152, 112);
+  const HWND host = p.host.hwnd();
+  SetForegroundWindow(host);
+  SetFocus(host);
+  const auto expect_host_has_it = [&](const char* when) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    EXPECT_TRUE(GetGUIThreadInfo(GetCurrentThreadId(), &info));
+    EXPECT_EQ(GetForegroundWindow(), host) << when;
+    EXPECT_EQ(info.hwndActive, host) << when;
+    EXPECT_EQ(info.hwndFocus, host) << when;
+  };
+  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == host; }, 5s));
+  expect_host_has_it("before");
+  Started s(p.Arguments());
+  const HWND preview = WaitForWindow(s.scr.pid(), nullptr, p.area.hwnd());
+  ASSERT_NE(preview, nullptr);
+  EXPECT_TRUE(GetWindowLongW(preview, GWL_EXSTYLE) & WS_EX_NOACTIVATE);
+  Sleep(500);  // up and drawn
+  expect_host_has_it("shown");
+
+  RECT area{};
+  GetWindowRect(p.area.hwnd(), &area);
+  ClickAt((area.left + area.right) / 2, (area.top + area.bottom) / 2);
+  Sleep(500);
+  expect_host_has_it("clicked");
+
+  SetWindowPos(host, nullptr, 0, 0, 400, 360, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(p.area.hwnd(), nullptr, 0, 0, 200, 150, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  Sleep(500);
+  expect_host_has_it("resized");
+  EXPECT_TRUE(s.scr.running());
+}
+
+// At any display density the preview window covers its area exactly: the
+// twips it is placed in follow the density both ways.
+void ExpectPreviewCoversItsArea(int dpi) {
+  ASSERT_EQ(ScreenDpi(), dpi);
+  for (const auto& [width, height] : {std::pair{152, 112}, {301, 227}}) {
+    SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height));
+    PreviewArea p(width, height);
+    Started s(p.Arguments());
+    const HWND preview = WaitForWindow(s.scr.pid(), nullptr, p.area.hwnd());
+    ASSERT_NE(preview, nullptr);
+    RECT area{}, own{};
+    GetWindowRect(p.area.hwnd(), &area);
+    GetWindowRect(preview, &own);
+    EXPECT_TRUE(EqualRect(&area, &own))
+        << own.left << "," << own.top << " " << own.right << "," << own.bottom;
+  }
+}
+
+TEST(PreviewAt144Dpi, CoversItsAreaExactly) {
+  ExpectPreviewCoversItsArea(144);
+}
+
+TEST(PreviewAt192Dpi, CoversItsAreaExactly) {
+  ExpectPreviewCoversItsArea(192);
 }
 
 }  // namespace

@@ -262,6 +262,20 @@ TEST(SaverLookAt1366x768, SmallAreaIsCentredInBlackMargins) {
                {" 0", " 0", {0, 0, 1366, 768}, Picture::NotChecked}});
 }
 
+// On a denser display the window still covers the whole screen and the
+// drawing area keeps its size in physical pixels, centred.
+TEST(SaverLookAt144Dpi, AreaKeepsItsPhysicalPixels) {
+  ASSERT_EQ(ScreenDpi(), 144);
+  ExpectLooks({{" 0", " 0", {0, 0, 1024, 768}, Picture::NotChecked},
+               {" 1", " 0", {112, 84, 912, 684}, Picture::Squares}});
+}
+
+TEST(SaverLookAt192Dpi, AreaKeepsItsPhysicalPixels) {
+  ASSERT_EQ(ScreenDpi(), 192);
+  ExpectLooks({{" 0", " 0", {0, 0, 1024, 768}, Picture::NotChecked},
+               {" 1", " 0", {112, 84, 912, 684}, Picture::NotChecked}});
+}
+
 // ---------------------------------------------------------------- input
 
 // Each scenario starts the saver with the pointer at `from`, checks that a
@@ -271,7 +285,7 @@ TEST(SaverInputTest, KeysButtonsAndMovesEndItOnlyAsTheModeSays) {
   enum Kind { Move, Key, Button };
   struct Step {
     Kind kind;
-    int x, y;  // a key in x, a button (1 left, 2 right, 4 middle) in x
+    int x, y;  // a key in x, a button (1 left, 2 right, 4 middle, 8 and 16 side) in x
   };
   const struct {
     const wchar_t* arguments;
@@ -286,6 +300,8 @@ TEST(SaverInputTest, KeysButtonsAndMovesEndItOnlyAsTheModeSays) {
       {L"/s", " 2", {500, 400}, {{Button, 2, 0}}},  // over Display (640 x 480 at 192, 144)
       {L"/s", " 2", {20, 20}, {{Button, 1, 0}}},    // over the margin
       {L"/s", " 1", {1000, 760}, {{Button, 4, 0}}},
+      {L"/s", " 0", {500, 400}, {{Button, 8, 0}}},  // the side buttons, over Display
+      {L"/s", " 2", {20, 20}, {{Button, 16, 0}}},   // and over the margin
       // Margin moves, the first move over Display (only recorded), horizontal
       // and vertical moves leave it running; a move changing both ends it.
       {L"/s",

@@ -11,6 +11,18 @@
 namespace e2e {
 namespace {
 
+// The program is aware of each monitor's density and works in physical
+// pixels; the tests read and place pixels beside it, so they declare the
+// same (else the system would scale every coordinate they see).
+[[maybe_unused]] const bool kDpiAware = [] {
+  using SetContextFunction = BOOL(WINAPI*)(HANDLE);
+  const auto set_context = reinterpret_cast<SetContextFunction>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetProcessDpiAwarenessContext")));
+  const auto per_monitor_v2 = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4));
+  if (set_context && set_context(per_monitor_v2)) return true;
+  return SetProcessDPIAware() != FALSE;
+}();
+
 void PumpMessages() {
   MSG msg;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -19,11 +31,12 @@ void PumpMessages() {
   }
 }
 
-void SendMouse(DWORD flags, LONG dx = 0, LONG dy = 0) {
+void SendMouse(DWORD flags, LONG dx = 0, LONG dy = 0, DWORD data = 0) {
   INPUT in{};
   in.type = INPUT_MOUSE;
   in.mi.dx = dx;
   in.mi.dy = dy;
+  in.mi.mouseData = data;
   in.mi.dwFlags = flags;
   SendInput(1, &in, sizeof in);
 }
@@ -31,7 +44,13 @@ void SendMouse(DWORD flags, LONG dx = 0, LONG dy = 0) {
 DWORD ButtonFlag(int button, bool down) {
   if (button == 2) return down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP;
   if (button == 4) return down ? MOUSEEVENTF_MIDDLEDOWN : MOUSEEVENTF_MIDDLEUP;
+  if (button == 8 || button == 16) return down ? MOUSEEVENTF_XDOWN : MOUSEEVENTF_XUP;
   return down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+}
+
+// Which side button a button number names (0 for the others).
+DWORD SideButton(int button) {
+  return button == 8 ? XBUTTON1 : button == 16 ? XBUTTON2 : 0;
 }
 
 }  // namespace
@@ -177,6 +196,13 @@ void HelperWindow::Destroy() {
   }
 }
 
+int ScreenDpi() {
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return dpi;
+}
+
 COLORREF ScreenPixel(int x, int y) {
   HDC screen = GetDC(nullptr);
   const COLORREF c = GetPixel(screen, x, y);
@@ -235,10 +261,10 @@ void MoveMouseTo(int x, int y) {
 }
 
 void MouseButtonDown(int button) {
-  SendMouse(ButtonFlag(button, true));
+  SendMouse(ButtonFlag(button, true), 0, 0, SideButton(button));
 }
 void MouseButtonUp(int button) {
-  SendMouse(ButtonFlag(button, false));
+  SendMouse(ButtonFlag(button, false), 0, 0, SideButton(button));
 }
 
 void ClickAt(int x, int y, int button) {

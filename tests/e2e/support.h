@@ -108,6 +108,10 @@ struct PreviewArea {
   HelperWindow area;
 };
 
+// The display's density in dots per inch (the test programs, like the
+// program, see physical pixels at every density).
+int ScreenDpi();
+
 // The colour on the screen at (x, y), as RGB.
 COLORREF ScreenPixel(int x, int y);
 
@@ -126,7 +130,7 @@ class ScreenShot {
 // Real input through SendInput.
 void PressKey(WORD virtual_key);
 void MoveMouseTo(int x, int y);    // absolute screen pixels
-void MouseButtonDown(int button);  // 1 left, 2 right, 4 middle
+void MouseButtonDown(int button);  // 1 left, 2 right, 4 middle, 8 and 16 the side buttons
 void MouseButtonUp(int button);
 void ClickAt(int x, int y, int button = 1);
 

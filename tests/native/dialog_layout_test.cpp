@@ -1,8 +1,11 @@
 // The settings dialog's geometry: controls, outer size, centring, tiling.
+#include "settings_dialog/caption_font.h"
 #include "settings_dialog/layout.h"
 
 #include <gtest/gtest.h>
 
+#include <limits>
+#include <string>
 #include <vector>
 
 namespace varominea::dialog {
@@ -50,6 +53,78 @@ TEST(DialogLayoutTest, TilesAreLaidColumnByColumnFromTheTopDown) {
   EXPECT_TRUE(TilePositions(337, 237, 0, 26).empty());
   EXPECT_TRUE(TilePositions(337, 237, 340, 0).empty());
   EXPECT_TRUE(TilePositions(337, 237, -5, 26).empty());
+}
+
+// Scaled as the system's MulDiv scales: halves away from zero; the layout
+// keeps its 96-dpi proportions, and the window its outer size scaled whole.
+TEST(DialogLayoutTest, EverySizeAndPositionScalesWithTheDisplayDensity) {
+  const struct {
+    int value, dpi, scaled;
+  } cases[] = {{95, 96, 95},
+               {95, 144, 143},
+               {13, 144, 20},
+               {345, 144, 518},
+               {264, 144, 396},
+               {337, 192, 674},
+               {1, 120, 1},
+               {2, 120, 3},
+               {-3, 144, -5},
+               {-1, 144, -2},
+               {0, 288, 0},
+               {95, 0, 95},
+               {95, -144, 95},
+               {2000000000, 480, std::numeric_limits<int>::max()},
+               {-2000000000, 480, std::numeric_limits<int>::min()}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(ScaleToDpi(c.value, c.dpi), c.scaled) << c.value << " at " << c.dpi;
+  }
+  EXPECT_EQ(ScaleToDpi(kImgSR[0], 144), (Box{36, 48, 143, 30}));
+  EXPECT_EQ(ScaleToDpi(kLblOpt[0], 144), (Box{36, 54, 143, 20}));
+  EXPECT_EQ(OuterSizeAt(96), (Size{345, 264}));
+  EXPECT_EQ(OuterSizeAt(144), (Size{518, 396}));
+  EXPECT_EQ(OuterSizeAt(192), (Size{690, 528}));
+  // Scaled, the mouse targets still lie apart inside the background box.
+  for (int dpi : {120, 144, 168, 192, 240}) {
+    const Box background = ScaleToDpi(kPicB, dpi);
+    std::vector<Box> reacting{kLblUrl, kLblOptPT[0], kLblOptPT[1], kLblK[0], kLblK[1]};
+    reacting.insert(reacting.end(), kLblOpt.begin(), kLblOpt.end());
+    for (Box& box : reacting) box = ScaleToDpi(box, dpi);
+    for (std::size_t i = 0; i < reacting.size(); ++i) {
+      EXPECT_TRUE(Inside(reacting[i], background)) << dpi << ": " << i;
+      for (std::size_t j = i + 1; j < reacting.size(); ++j) {
+        EXPECT_FALSE(Overlap(reacting[i], reacting[j])) << dpi << ": " << i << " and " << j;
+      }
+    }
+  }
+}
+
+// The designed face where it is installed (under either name), else the
+// system's Japanese interface faces in order, else a proportional Japanese
+// face that draws the captions, else the designed name for the mapper.
+TEST(CaptionFontTest, ChoosesAnInstalledFaceThatDrawsTheCaptions) {
+  const InstalledFace droid{L"Droid Sans Fallback", true, true, false};  // no Latin letters
+  const InstalledFace ipa{L"IPAPGothic", true, true, true};
+  const InstalledFace ipa_fixed{L"IPAGothic", true, false, true};
+  const InstalledFace ipa_vertical{L"@IPAPGothic", true, true, true};
+  const InstalledFace latin{L"Tahoma", false, true, false};
+  const InstalledFace meiryo{L"Meiryo UI", true, true, true};
+  const InstalledFace ms_ui{L"ms ui gothic", true, true, true};
+  const std::wstring designed = L"ＭＳ Ｐゴシック";
+  const struct {
+    std::vector<InstalledFace> installed;
+    std::wstring chosen;
+  } cases[] = {
+      {{latin, ipa, {designed, true, true, true}}, designed},
+      {{ipa, {L"MS PGothic", true, true, true}}, designed},
+      {{ipa, ms_ui, meiryo}, L"Meiryo UI"},
+      {{ipa, ms_ui}, L"MS UI Gothic"},
+      {{droid, ipa_vertical, ipa_fixed, latin, ipa}, L"IPAPGothic"},
+      {{droid, ipa_vertical, ipa_fixed, latin}, designed},
+      {{}, designed},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ChooseCaptionFace(c.installed), c.chosen) << c.installed.size();
+  }
 }
 
 }  // namespace

@@ -30,12 +30,20 @@ TEST(CommandLineTest, OnlyTheSecondCharacterChoosesTheMode) {
   }
 }
 
+// The handle the preview branch uses for a command line: the 32-bit number,
+// widened as the system widens handles.
+std::optional<std::intptr_t> HandleOf(const wchar_t* line) {
+  const std::optional<std::uint32_t> number = PreviewParent(line);
+  if (!number) return std::nullopt;
+  return PreviewHandleValue(*number);
+}
+
 // Read from the fourth character: blanks, tabs and line feeds are dropped, a
-// carriage return ends the number, halves round to even, 32-bit range.
+// carriage return ends the number, halves round to even.
 TEST(CommandLineTest, PreviewParentIsReadFromTheFourthCharacter) {
   const struct {
     const wchar_t* line;
-    std::int32_t parent;
+    std::intptr_t handle;
   } cases[] = {{L"/p 1234", 1234},  {L"/P:1234", 1234}, {L"/p1234", 234},  {L"/p", 0},
                {L"/p ", 0},         {L"/p abc", 0},     {L"/p 12abc", 12}, {L"/p 1 2\t3\n4", 1234},
                {L"/p \t\n 56", 56}, {L"/p 12\r34", 12}, {L"/p - 7", -7},   {L"/p +7", 7},
@@ -44,18 +52,45 @@ TEST(CommandLineTest, PreviewParentIsReadFromTheFourthCharacter) {
                {L"/p 1e3", 1000},   {L"/p 1E+3", 1000}, {L"/p 25e-1", 2},  {L"/p 1d2", 100},
                {L"/p 12e", 12},     {L"/p 12e+", 12},   {L"/p 1e1e1", 10}, {L"/p e5", 0},
                {L"/p 1e-999", 0},   {L"/p 0x10", 0},    {L"/p &H10", 0},   {L"/p １２", 0},
-               {L"/p 12ア3", 12}};
+               {L"/p 12ア3", 12},   {L"/p -0.4", 0}};
   for (const auto& c : cases) {
-    EXPECT_EQ(PreviewParent(c.line), c.parent) << testing::PrintToString(std::wstring(c.line));
+    EXPECT_EQ(HandleOf(c.line), c.handle) << testing::PrintToString(std::wstring(c.line));
   }
-  EXPECT_EQ(PreviewParent(L"/p 00000000000000000000000000000000000000000000000012"), 12);
-  EXPECT_EQ(PreviewParent(L"/p 2147483647"), INT32_MAX);
-  EXPECT_EQ(PreviewParent(L"/p 2147483647.4"), INT32_MAX);
-  EXPECT_EQ(PreviewParent(L"/p -2147483648"), INT32_MIN);
-  EXPECT_EQ(PreviewParent(L"/p -2147483648.5"), INT32_MIN);
-  for (const wchar_t* line :
-       {L"/p 2147483647.5", L"/p 2147483648", L"/p -2147483649", L"/p 99999999999", L"/p 1e999"}) {
-    EXPECT_EQ(PreviewParent(line), std::nullopt) << testing::PrintToString(std::wstring(line));
+  EXPECT_EQ(HandleOf(L"/p 00000000000000000000000000000000000000000000000012"), 12);
+}
+
+// Every 32-bit handle is a parent: numbers with the top bit set are real
+// handles on 64-bit Windows and widen with their sign; the signed form of the
+// same 32 bits names the same handle; anything wider ends the program.
+TEST(CommandLineTest, PreviewParentTakesEveryThirtyTwoBitHandle) {
+  const struct {
+    const wchar_t* line;
+    std::optional<std::uint32_t> number;
+    std::intptr_t handle;
+  } cases[] = {
+      {L"/p 0", 0u, 0},
+      {L"/p 2147483647", 2147483647u, 2147483647},
+      {L"/p 2147483647.5", 2147483648u, -2147483647 - 1},
+      {L"/p 2147483648", 2147483648u, -2147483647 - 1},
+      {L"/p 4294967295", 4294967295u, -1},
+      {L"/p 4294967295.4", 4294967295u, -1},
+      {L"/p 4294967294.5", 4294967294u, -2},
+      {L"/p -1", 4294967295u, -1},
+      {L"/p -2147483648", 2147483648u, -2147483647 - 1},
+      {L"/p -2147483648.5", 2147483648u, -2147483647 - 1},
+      {L"/p 4294967296", std::nullopt, 0},
+      {L"/p 4294967295.5", std::nullopt, 0},
+      {L"/p -2147483649", std::nullopt, 0},
+      {L"/p 99999999999", std::nullopt, 0},
+      {L"/p 1e999", std::nullopt, 0},
+      {L"/p -1e999", std::nullopt, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(std::wstring(c.line)));
+    EXPECT_EQ(PreviewParent(c.line), c.number);
+    if (c.number) {
+      EXPECT_EQ(HandleOf(c.line), c.handle);
+    }
   }
 }
 

@@ -3,6 +3,7 @@
 // press on the web link.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <optional>
 #include <string>
 #include <vector>
@@ -147,6 +148,47 @@ TEST_F(DialogInProcessTest, AfterALinkPressEachPlaceShowsItsOwnCursorAgain) {
   ASSERT_TRUE(MoveMouse(on_screen(4, 120)));
   test::Pump(200);
   EXPECT_EQ(ShownCursor(), LoadCursorW(nullptr, IDC_ARROW));
+  form.Unload();
+}
+
+// Moved to a monitor of another density, the dialog takes the suggested
+// rectangle and lays itself out again: boxes, fonts and cursors at the new
+// density, and back.
+TEST_F(DialogInProcessTest, DpiChangeTakesTheSuggestedRectangleAndLaysOutAgain) {
+  namespace dialog = varominea::dialog;
+  Pelmor_P form;
+  form.Load();
+  const auto cursor_width = [](HCURSOR cursor) {
+    ICONINFO info{};
+    if (!GetIconInfo(cursor, &info)) return 0;
+    platform::OwnedBitmap mask(info.hbmMask);
+    platform::OwnedBitmap colour(info.hbmColor);
+    BITMAP bm{};
+    GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bm, &bm);
+    return static_cast<int>(bm.bmWidth);
+  };
+  for (const int dpi : {144, 192, 96}) {
+    SCOPED_TRACE(dpi);
+    const dialog::Size outer = dialog::OuterSizeAt(dpi);
+    RECT suggested{40, 30, 40 + outer.width, 30 + outer.height};
+    SendMessageW(form.hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                 reinterpret_cast<LPARAM>(&suggested));
+    const RECT window = form.WindowRectPixels();
+    EXPECT_TRUE(EqualRect(&window, &suggested));
+    const dialog::Box box = dialog::ScaleToDpi(dialog::kPicB, dpi);
+    EXPECT_EQ(form.Pic_B.width(), box.width);
+    EXPECT_EQ(form.Pic_B.height(), box.height);
+    const dialog::Box caption = dialog::ScaleToDpi(dialog::kLblOpt[1], dpi);
+    const RECT expected{caption.left, caption.top, caption.left + caption.width,
+                        caption.top + caption.height};
+    EXPECT_TRUE(EqualRect(&form.lbl_Opt[1].bounds(), &expected));
+    LOGFONTW font{};
+    GetObjectW(form.lbl_Opt[1].font_handle(), sizeof font, &font);
+    EXPECT_EQ(font.lfHeight, -static_cast<LONG>(std::lround(9.75 * dpi / 72.0)));
+    EXPECT_EQ(cursor_width(form.lbl_K[0].cursor()), dialog::ScaleToDpi(32, dpi));
+    EXPECT_EQ(form.lbl_Opt[2].cursor(), form.lbl_K[0].cursor()) << "the button cursor goes along";
+    EXPECT_EQ(cursor_width(form.lbl_URL.cursor()), dialog::ScaleToDpi(32, dpi));
+  }
   form.Unload();
 }
 

@@ -1,0 +1,19 @@
+// The dialog's caption face, chosen from the fonts this system has.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "settings_dialog/caption_font.h"
+
+namespace varominea::dialog {
+
+// Every font family installed, once per family. Whether a face draws the
+// captions is only looked at for proportional Japanese faces (false for the
+// others).
+std::vector<InstalledFace> InstalledFaces();
+
+// ChooseCaptionFace over the installed families.
+std::wstring InstalledCaptionFace();
+
+}  // namespace varominea::dialog
