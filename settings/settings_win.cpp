@@ -1,4 +1,4 @@
-// The settings file: ReadIni, WriteIni, LoadSettings and the save of one
+// The settings file: ReadIni, WriteIniValue, LoadSettings and the save of one
 // setting, with a per-user copy for folders that cannot be written.
 #include "settings/settings_win.h"
 
@@ -74,10 +74,11 @@ std::string ReadIni(const std::string& section, const std::string& key, const st
   return platform::ReadProfileValue(file, section, key);
 }
 
-std::string WriteIni(const std::string& section, const std::string& key, const std::string& value,
-                     const std::wstring& file) {
-  ApiResult = platform::WriteProfileValue(file, section, key, value) ? 1 : 0;
-  return {};
+bool WriteIniValue(const std::string& section, const std::string& key, const std::string& value,
+                   const std::wstring& file) {
+  const bool stored = platform::WriteProfileValue(file, section, key, value);
+  ApiResult = stored ? 1 : 0;
+  return stored;
 }
 
 void LoadSettingsFrom(const SettingsFiles& files) {
@@ -104,15 +105,14 @@ void LoadSettings() {
   LoadSettingsFrom(CurrentSettingsFiles());
 }
 
-void WriteSettingTo(const SettingsFiles& files, const std::string& key, const std::string& value) {
+bool WriteSettingTo(const SettingsFiles& files, const std::string& key, const std::string& value) {
   IniValue = value;
-  WriteIni(texts::kSection, key, value, files.beside_program);
-  if (files.per_user.empty()) return;
+  const bool stored_beside = WriteIniValue(texts::kSection, key, value, files.beside_program);
+  if (files.per_user.empty()) return stored_beside;
   const bool per_user_exists = platform::IsExistingFile(files.per_user);
-  if (ApiResult != 0) {
+  if (stored_beside) {
     // Keep an existing per-user copy, which the next load reads first, in step.
-    if (per_user_exists) WriteIni(texts::kSection, key, value, files.per_user);
-    return;
+    return !per_user_exists || WriteIniValue(texts::kSection, key, value, files.per_user);
   }
   // The folder beside the program cannot be written: keep the setting in the
   // per-user copy, which starts as a copy of the file beside the program so
@@ -124,11 +124,11 @@ void WriteSettingTo(const SettingsFiles& files, const std::string& key, const st
       platform::ReplaceFileContents(files.per_user, beside.bytes);
     }
   }
-  WriteIni(texts::kSection, key, value, files.per_user);
+  return WriteIniValue(texts::kSection, key, value, files.per_user);
 }
 
-void WriteSetting(const std::string& key, const std::string& value) {
-  WriteSettingTo(CurrentSettingsFiles(), key, value);
+bool WriteSetting(const std::string& key, const std::string& value) {
+  return WriteSettingTo(CurrentSettingsFiles(), key, value);
 }
 
 }  // namespace varominea

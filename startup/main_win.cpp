@@ -41,7 +41,8 @@ void RunPreview(const std::wstring& command_line) {
 void Main() {
   if (AnotherCopyIsOpen()) platform::EndProgram();
 
-  const std::wstring command_line = platform::CommandText();
+  const wchar_t* const whole_command_line = GetCommandLineW();
+  const std::wstring command_line(ArgumentsOf(whole_command_line ? whole_command_line : L""));
   const Mode mode = ModeOf(command_line);
   if (mode == Mode::Preview) {
     RunPreview(command_line);
@@ -58,7 +59,7 @@ void Main() {
   if (mode == Mode::Other) platform::EndProgram();
 
   if (HidesCursor(command_line)) ShowCursor(FALSE);
-  static Pelmor_S saver;
+  static Pelmor_S saver(command_line.empty());
   saver.Load();
 }
 

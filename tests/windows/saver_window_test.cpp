@@ -38,7 +38,7 @@ void Start(Pelmor_S& saver) {
 
 TEST(SaverWindowTest, LoopStopsAfterThePumpOfTheFrameThatSetTheFlag) {
   EndingThrows ending;
-  Pelmor_S saver;
+  Pelmor_S saver(/*command_line_empty=*/false);
   Start(saver);
   FillSquareField(*PixelField);
   const std::uint8_t corner = PixelField->at(1, 1);
@@ -57,7 +57,7 @@ TEST(SaverWindowTest, WithoutAFieldTheFirstTickEndsQuietly) {
   EndingThrows ending;
   for (std::int16_t pattern : {std::int16_t{0}, std::int16_t{1}}) {
     ProcPattern = pattern;
-    Pelmor_S saver;
+    Pelmor_S saver(/*command_line_empty=*/false);
     Start(saver);
     // As if the allocation had failed: no field, no address.
     PixelField.reset();

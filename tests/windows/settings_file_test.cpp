@@ -176,7 +176,7 @@ TEST_F(SettingsFileTest, AFailedWriteKeepsTheOldFile) {
   // A folder named like the file is neither read nor replaced.
   ASSERT_TRUE(CreateDirectoryW(files_.beside_program.c_str(), nullptr));
   ApiResult = 1;
-  WriteIni("Section", texts::kKeyImageSize, " 1", files_.beside_program);
+  EXPECT_FALSE(WriteIniValue("Section", texts::kKeyImageSize, " 1", files_.beside_program));
   EXPECT_EQ(ApiResult, 0);
   EXPECT_EQ(ReadIni("Section", texts::kKeyImageSize, files_.beside_program), "");
   EXPECT_TRUE(GetFileAttributesW(files_.beside_program.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
