@@ -11,6 +11,7 @@
 #include "core/shared_values.h"
 #include "saver/pelmor_s.h"
 #include "support.h"
+#include "tests/support/cells.h"
 
 namespace varominea {
 namespace {
@@ -104,8 +105,8 @@ TEST(FrameBlitTest, SourceOutsideTheBitmapIsNeitherReadNorDrawn) {
   // Bitmap column c, row r from the bottom shows at cell (c + 1, r + 2).
   for (const auto& [c, r] : {std::pair{0, 0}, std::pair{100, 37}, std::pair{254, 253}}) {
     const RgbQuad& q = dib.bmiColors[bits[r * 256 + c]];
-    EXPECT_EQ(canvas.pixel(*InteriorPixel(CellColumns(blit, c + 1)),
-                           *InteriorPixel(CellRows(blit, r + 2))),
+    EXPECT_EQ(canvas.pixel(*test::InteriorPixel(test::CellColumns(blit, c + 1)),
+                           *test::InteriorPixel(test::CellRows(blit, r + 2))),
               RGB(q.rgbRed, q.rgbGreen, q.rgbBlue))
         << "bitmap column " << c << ", row " << r;
   }

@@ -13,6 +13,7 @@
 #include "resources/texts.h"
 #include "settings/profile_file_win.h"
 #include "settings/settings_win.h"
+#include "tests/support/settings_text.h"
 
 namespace {
 
@@ -49,10 +50,7 @@ void Put(const std::wstring& path, const std::string& bytes) {
   ASSERT_TRUE(platform::ReplaceFileContents(path, bytes));
 }
 
-std::string SettingsText(const std::string& image_size, const std::string& proc_pattern) {
-  return std::string("[Section]\r\n") + texts::kKeyImageSize + "=" + image_size + "\r\n" +
-         texts::kKeyProcPattern + "=" + proc_pattern + "\r\n";
-}
+using test::SettingsText;
 
 // A fresh folder for one test, with LOCALAPPDATA pointing into it; the
 // settings record starts at zero.
