@@ -29,7 +29,8 @@ double Seconds(Clock::duration d) {
 // The loop's blit and pump, without the frame step.
 void BlitOnly(varominea::Pelmor_S& saver, std::uint32_t frames) {
   using namespace varominea;
-  const FrameBlit blit = FrameBlitFor(ViewRect[1], ViewRect[0]);
+  const AreaSize area = saver.drawing_area();
+  const FrameBlit blit = FrameBlitFor(area.width, area.height);
   const auto* header = reinterpret_cast<const BITMAPINFO*>(&DibHeader);
   for (std::uint32_t i = 0; i < frames; ++i) {
     {
@@ -62,7 +63,7 @@ int main() {
   using namespace varominea;
   ImageSize = 0;
   ProcPattern = 0;
-  static Pelmor_S saver;
+  static Pelmor_S saver(/*command_line_empty=*/true);
   saver.Load();
   saver.Timer1.SetEnabled(false);  // the benchmark drives the loop itself
   if (!PixelField || !KernelParams.Bits) {
@@ -71,9 +72,10 @@ int main() {
   }
   FillSquareField(*PixelField);
   const RECT window = saver.WindowRectPixels();
-  std::printf("screen %d x %d, window %ld x %ld, drawing area %d x %d\n", ScreenWidthPx,
-              ScreenHeightPx, window.right - window.left, window.bottom - window.top, ViewRect[1],
-              ViewRect[0]);
+  const AreaSize screen = saver.screen_size();
+  std::printf("screen %d x %d, window %ld x %ld, drawing area %d x %d\n", screen.width,
+              screen.height, window.right - window.left, window.bottom - window.top,
+              saver.drawing_area().width, saver.drawing_area().height);
 
   // Many short rounds, each real-loop round paired with a blit-only round
   // right beside it, so that changes in the machine's load hit both alike.
@@ -120,7 +122,7 @@ int main() {
     saver.MovePixels(r.left, r.top, r.right - r.left, r.bottom - r.top);
     platform::DoEvents();
   };
-  const RECT screen_sized{0, 0, ScreenWidthPx, ScreenHeightPx};
+  const RECT screen_sized{0, 0, screen.width, screen.height};
   double large = 0;
   double small = 0;
   for (int round = 0; round < kRounds; ++round) {

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#if defined(__SSE__) || defined(__x86_64__)
+#if defined(__SSE_MATH__)
 #include <xmmintrin.h>
 #endif
 
@@ -30,10 +30,11 @@ inline float AsSingle(float v) {
 
 // Nearest integer, a tie going to the even integer: the processor's
 // conversion in its default rounding mode (the program never changes it).
-// It is one instruction where SSE is there, and it keeps the chain of
-// dependent cells in the smoothing pass short.
+// It is one instruction where float arithmetic runs on SSE, and it keeps the
+// chain of dependent cells in the smoothing pass short; x87 builds take the
+// library's conversion, which rounds the same way.
 inline int RoundHalfEven(float s) {
-#if defined(__SSE__) || defined(__x86_64__)
+#if defined(__SSE_MATH__)
   return _mm_cvtss_si32(_mm_set_ss(s));
 #else
   return static_cast<int>(std::lrint(s));

@@ -1,7 +1,5 @@
 #include "core/placement.h"
 
-#include <cmath>
-
 #include "core/numbers.h"
 
 namespace varominea {
@@ -36,33 +34,6 @@ FrameBlit FrameBlitFor(std::int16_t width_px, std::int16_t height_px) {
   return FrameBlit{0, 0, width_px, height_px, -1, -2, 256, 256};
 }
 
-Span CellColumns(const FrameBlit& blit, int x) {
-  // Field column x is bitmap column x - 1.
-  const double scale = static_cast<double>(blit.dest_width) / blit.src_width;
-  const double from_source_left = (x - 1) - blit.src_x;
-  return Span{blit.dest_x + from_source_left * scale, blit.dest_x + (from_source_left + 1) * scale};
-}
-
-Span CellRows(const FrameBlit& blit, int y) {
-  // Field row y is bitmap row y - 2, counted from the bitmap's bottom row;
-  // the destination counts rows from the top.
-  const double scale = static_cast<double>(blit.dest_height) / blit.src_height;
-  const double from_source_bottom = (y - 2) - blit.src_y;
-  const double bottom = blit.dest_y + blit.dest_height;
-  return Span{bottom - (from_source_bottom + 1) * scale, bottom - from_source_bottom * scale};
-}
-
-Span LeftStripColumns(const FrameBlit& blit) {
-  const double scale = static_cast<double>(blit.dest_width) / blit.src_width;
-  return Span{static_cast<double>(blit.dest_x), blit.dest_x + -blit.src_x * scale};
-}
-
-Span BottomStripRows(const FrameBlit& blit) {
-  const double scale = static_cast<double>(blit.dest_height) / blit.src_height;
-  const double bottom = blit.dest_y + blit.dest_height;
-  return Span{bottom - -blit.src_y * scale, bottom};
-}
-
 namespace {
 
 // The source pixel under the centre of destination pixel `offset`, counted
@@ -95,15 +66,6 @@ std::optional<int> FieldRowAt(const FrameBlit& blit, int py) {
   const long long bitmap_row = *source + blit.src_y;
   if (bitmap_row < 0 || bitmap_row >= kBitmapExtent) return std::nullopt;
   return static_cast<int>(bitmap_row + 2);  // field row y is bitmap row y - 2
-}
-
-std::optional<int> InteriorPixel(Span span) {
-  const double middle = (span.begin + span.end) / 2;
-  const int nearest = static_cast<int>(std::floor(middle));
-  for (int candidate : {nearest, nearest - 1, nearest + 1}) {
-    if (candidate >= span.begin && candidate + 1 <= span.end) return candidate;
-  }
-  return std::nullopt;
 }
 
 }  // namespace varominea

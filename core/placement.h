@@ -1,5 +1,5 @@
-// Where the saver's drawing area goes on the screen, and where the 256 x 256
-// block of the pixel field lands inside it when it is blitted.
+// Where the saver's drawing area goes on the screen, and the blit that
+// stretches the 256 x 256 block of the pixel field over it.
 #pragma once
 
 #include <cstdint>
@@ -38,24 +38,6 @@ struct FrameBlit {
 };
 FrameBlit FrameBlitFor(std::int16_t width_px, std::int16_t height_px);
 
-// A half-open range [begin, end) of destination pixels, in exact terms.
-struct Span {
-  double begin;
-  double end;
-};
-
-// The destination columns that field column x (1..256) covers, and the
-// destination rows (counted from the top) that field row y (1..258) covers.
-// Columns and rows outside the source rectangle give spans outside 0..W / 0..H.
-Span CellColumns(const FrameBlit& blit, int x);
-Span CellRows(const FrameBlit& blit, int y);
-
-// The parts of the destination whose source lies outside the bitmap: a strip
-// along the left edge and one along the bottom edge, which the blit leaves as
-// they are.
-Span LeftStripColumns(const FrameBlit& blit);
-Span BottomStripRows(const FrameBlit& blit);
-
 // The field column that destination column px shows, and the field row that
 // destination row py (counted from the top) shows, when the blit repeats
 // source pixels without smoothing: the cell under the pixel's centre. Pixels
@@ -63,10 +45,5 @@ Span BottomStripRows(const FrameBlit& blit);
 // (std::nullopt).
 std::optional<int> FieldColumnAt(const FrameBlit& blit, int px);
 std::optional<int> FieldRowAt(const FrameBlit& blit, int py);
-
-// The whole pixel nearest the middle of a span that lies entirely inside it,
-// whatever way the platform rounds the span's edges; std::nullopt when the
-// span is too narrow to hold one.
-std::optional<int> InteriorPixel(Span span);
 
 }  // namespace varominea

@@ -1,5 +1,8 @@
-// The module-level values shared by the program's windows. They live for the
-// whole process and are zero at its start. Nothing else is global.
+// The values the program's windows share with each other and with the
+// settings file. They live for the whole process and are zero at its start.
+// A window's own state (the saver's screen size and drawing area, say) is
+// kept by the window; the toolkit keeps its few process-wide facts (the
+// forms alive, the application cursor) to itself.
 #pragma once
 
 #include <cstdint>
@@ -19,20 +22,17 @@ extern std::int16_t ProcPattern;  // 0 = nested squares, anything else = rings
 // The last setting text read from or written to the settings file.
 extern std::string IniValue;
 
-// 0, 1: height and width of the saver's drawing area in pixels;
-// 2..5: left, top, width and height of the preview window in twips.
+// 2..5: left, top, width and height of the preview window in twips, as Main
+// places it (0 and 1 are not used: the saver keeps its drawing area itself).
 extern std::int16_t ViewRect[6];
-
-// The screen's size in pixels, as the saver's set-up computed it.
-extern std::int16_t ScreenWidthPx;
-extern std::int16_t ScreenHeightPx;
 
 // Where the settings dialog's zoom animation starts and ends (screen pixels).
 extern std::int16_t ZoomOriginX;
 extern std::int16_t ZoomOriginY;
 
-// The result of the last platform call that was stored; only the settings
-// dialog's load reads it, directly after storing it.
+// The result of the last platform call that was stored. The settings
+// dialog's load reads it directly after storing it, and after a settings
+// write it tells whether the value was stored.
 extern std::int32_t ApiResult;
 
 // The saver's bitmap header and colour table, byte field and parameter block.

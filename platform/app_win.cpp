@@ -76,23 +76,6 @@ std::wstring AppPath() {
   }
 }
 
-std::wstring CommandText() {
-  // Skip the program's name as the C runtime would, then the blanks after it.
-  const wchar_t* p = GetCommandLineW();
-  if (!p) return {};
-  if (*p == L'"') {
-    ++p;
-    while (*p && *p != L'"') ++p;
-    if (*p == L'"') ++p;
-  } else {
-    while (*p && *p != L' ' && *p != L'\t') ++p;
-  }
-  while (*p == L' ' || *p == L'\t') ++p;
-  std::wstring text(p);
-  while (!text.empty() && (text.back() == L' ' || text.back() == L'\t')) text.pop_back();
-  return text;
-}
-
 void SetAppCursor(HCURSOR cursor) {
   g_app_cursor = cursor;
   // Show it at once where the pointer is, as the next mouse move would.

@@ -1,5 +1,5 @@
-// The program as a whole: message pump, ending, screen, folder, command line
-// and the application-wide mouse cursor.
+// The program as a whole: message pump, ending, screen, folder and the
+// application-wide mouse cursor.
 #pragma once
 
 #include <windows.h>
@@ -33,9 +33,6 @@ ScreenMetrics Screen();
 // The folder of the executable, without a trailing separator except at a
 // drive root ("C:\").
 std::wstring AppPath();
-
-// The arguments after the program's name, as the platform hands them over.
-std::wstring CommandText();
 
 // The cursor that overrides every window's own (nullptr: none, each control
 // shows its own cursor again).

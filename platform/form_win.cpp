@@ -182,7 +182,7 @@ void Form::SetHeightTwips(long twips) {
                SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
 }
 
-void Form::DispatchKeyDown(WPARAM key, LPARAM /*flags*/) {
+void Form::KeyDownFromChild(WPARAM key) {
   if (!design_.key_preview) return;
   Form_KeyDown(static_cast<std::int16_t>(key), ShiftState());
 }

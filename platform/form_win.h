@@ -82,7 +82,9 @@ class Form : public Container {
   // Called by child controls.
   void AddChild(PictureBox* child) { children_.push_back(child); }
   UINT_PTR AddTimer(Timer* timer);
-  void KeyDownFromChild(WPARAM key, LPARAM flags) { DispatchKeyDown(key, flags); }
+  // A key pressed in a child: the form's key event sees it first with key
+  // preview on.
+  void KeyDownFromChild(WPARAM key);
 
  protected:
   virtual void Form_Load() {}
@@ -96,7 +98,6 @@ class Form : public Container {
   void WindowDestroyed() override;
 
  private:
-  void DispatchKeyDown(WPARAM key, LPARAM flags);
   POINT PositionInParent() const;
   int TwipsToPixelsX(long twips) const;
   int TwipsToPixelsY(long twips) const;

@@ -9,6 +9,18 @@ namespace {
 
 constexpr wchar_t kPictureBoxClass[] = L"VaromineaPictureBox";
 
+RECT OuterRect(HWND hwnd) {
+  RECT r{};
+  GetWindowRect(hwnd, &r);
+  return r;
+}
+
+RECT ClientRect(HWND hwnd) {  // its top-left corner is (0, 0)
+  RECT r{};
+  GetClientRect(hwnd, &r);
+  return r;
+}
+
 }  // namespace
 
 PictureBox::PictureBox(Form& form, const PictureBoxDesign& design) : form_(form), design_(design) {
@@ -38,24 +50,18 @@ void PictureBox::EnsureImage() {
 }
 
 int PictureBox::width() const {
-  RECT r{};
-  GetWindowRect(hwnd(), &r);
+  const RECT r = OuterRect(hwnd());
   return r.right - r.left;
 }
 int PictureBox::height() const {
-  RECT r{};
-  GetWindowRect(hwnd(), &r);
+  const RECT r = OuterRect(hwnd());
   return r.bottom - r.top;
 }
 int PictureBox::client_width() const {
-  RECT r{};
-  GetClientRect(hwnd(), &r);
-  return r.right - r.left;
+  return ClientRect(hwnd()).right;
 }
 int PictureBox::client_height() const {
-  RECT r{};
-  GetClientRect(hwnd(), &r);
-  return r.bottom - r.top;
+  return ClientRect(hwnd()).bottom;
 }
 
 void PictureBox::Move(int left, int top, int width, int height) {
@@ -116,7 +122,7 @@ LRESULT PictureBox::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
-      form_.KeyDownFromChild(wparam, lparam);
+      form_.KeyDownFromChild(wparam);
       break;
     case WM_SETCURSOR:
       if (LOWORD(lparam) == HTCLIENT) return SetCursorFromControls();
@@ -144,7 +150,7 @@ LRESULT PictureBox::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       if (NoButtonHeld(wparam)) ReleaseCapture();
       if (OnMouseUp) OnMouseUp(MouseEventFrom(message, wparam, lparam));
       POINT pt{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
-      RECT client{0, 0, client_width(), client_height()};
+      const RECT client = ClientRect(hwnd());
       if (was_pressed && PtInRect(&client, pt) && OnClick) OnClick();
       return ButtonHandled(message);
     }

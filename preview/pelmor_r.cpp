@@ -20,14 +20,14 @@ Pelmor_R::Pelmor_R()
     : Form(platform::FormDesign{texts::kPreviewCaption, platform::BorderStyle::None, RGB(0, 0, 0)}),
       Img_Prev(*this, RECT{0, 0, 187, 178}),
       area_watch_(*this, kAreaWatchIntervalMs) {
-  // The picture belongs to the window's design; Main sizes the control.
+  // The picture belongs to the window's design; ShowPreviewIn sizes the
+  // control over the preview area.
   Img_Prev.SetPicture(platform::Picture::FromResource(IDR_PREVIEW_PICTURE));
 }
 
 void Pelmor_R::Form_Unload(std::int16_t& /*cancel*/) {
-  // The owner is asked for and not used; the close request goes to this
-  // window, whose unloading is already under way, and so changes nothing.
-  GetWindow(hwnd(), GW_OWNER);
+  // A close request to the window itself: the unload under way destroys the
+  // window before the request can arrive, so nothing more happens.
   ApiResult = PostMessageW(hwnd(), WM_CLOSE, 0, 0);
 }
 

@@ -6,8 +6,9 @@
 
 namespace varominea {
 
-// A black, borderless window holding one picture control. Main makes it a
-// child of the preview area and sizes it and the picture over the area.
+// A black, borderless window holding one picture control. ShowPreviewIn
+// makes it a child of the preview area and sizes it and the picture over the
+// area.
 class Pelmor_R : public platform::Form {
  public:
   Pelmor_R();

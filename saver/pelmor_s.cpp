@@ -31,112 +31,106 @@ platform::PictureBoxDesign DisplayDesign() {
 
 }  // namespace
 
-Pelmor_S::Pelmor_S()
+Pelmor_S::Pelmor_S(bool command_line_empty)
     : Form(platform::FormDesign{texts::kSaverCaption, platform::BorderStyle::None, kBlack,
                                 /*key_preview=*/true}),
       Display(*this, DisplayDesign()),
       Timer1(*this, 1),
-      command_line_empty_(platform::CommandText().empty()) {
+      command_line_empty_(command_line_empty) {
   Display.OnClick = [this] { Display_Click(); };
   Display.OnMouseDown = [this](const platform::MouseEvent& e) { Display_MouseDown(e); };
   Display.OnMouseMove = [this](const platform::MouseEvent& e) { Display_MouseMove(e); };
   Timer1.OnTimer = [this] { Timer1_Timer(); };
 }
 
-void Pelmor_S::ReadPAL_Newton() {
-  varominea::ReadPAL_Newton(DibHeader);
-}
-
-void Pelmor_S::BuildKernel() {
-  varominea::BuildKernel();
-}
-
 void Pelmor_S::Form_Load() {
   const platform::ScreenMetrics screen = platform::Screen();
   IgnoringErrors step;
 
-  // 1. The window's outer size: the screen in twips times the twips per
-  // pixel, larger than the screen; only its top-left part is seen.
+  // The window's outer size is the screen in twips times the twips per
+  // pixel: larger than the screen, of which only the top-left part is seen.
   step([&] {
     SetWidthTwips(OuterExtentTwips(screen.width_twips() * screen.twips_per_pixel_x,
                                    screen.width_twips(), screen.twips_per_pixel_x));
     SetHeightTwips(OuterExtentTwips(screen.height_twips() * screen.twips_per_pixel_y,
                                     screen.height_twips(), screen.twips_per_pixel_y));
   });
-  // 2. The screen in pixels.
+  // The screen in pixels, back from twips; an extent beyond 16 bits leaves 0.
   step([&] {
     const auto width =
         ToInt16(static_cast<double>(screen.width_twips()) / screen.twips_per_pixel_x);
-    if (width) ScreenWidthPx = *width;
+    if (width) screen_px_.width = *width;
     return width.has_value();
   });
   step([&] {
     const auto height =
         ToInt16(static_cast<double>(screen.height_twips()) / screen.twips_per_pixel_y);
-    if (height) ScreenHeightPx = *height;
+    if (height) screen_px_.height = *height;
     return height.has_value();
   });
-  // 3. The top-left corner of the screen.
+  // The window covers the screen from its top-left corner, black behind
+  // everything.
   step([&] {
     SetLeftTwips(0);
     SetTopTwips(0);
   });
-  // 4. Black behind everything.
   step([&] { SetBackColor(kBlack); });
   step([&] { Display.SetBackColor(kBlack); });
-  // 5. The drawing area's size.
+  // The drawing area: the whole screen or a fixed size, as ImageSize says;
+  // an unknown setting leaves it empty.
   step([&] {
-    if (const auto area = DrawingAreaFor(ImageSize, ScreenWidthPx, ScreenHeightPx)) {
-      ViewRect[1] = area->width;
-      ViewRect[0] = area->height;
+    if (const auto area = DrawingAreaFor(ImageSize, screen_px_.width, screen_px_.height)) {
+      drawing_area_ = *area;
     }
   });
-  // 6. Display takes that size where it is; 7. then goes to the middle.
+  // Display takes that size where it is, then moves to the middle of the
+  // screen, one axis after the other; an odd margin puts the half pixel where
+  // rounding half to even puts it.
   step([&] {
     const POINT at = DisplayPosition();
-    Display.Move(at.x, at.y, ViewRect[1], ViewRect[0]);
+    Display.Move(at.x, at.y, drawing_area_.width, drawing_area_.height);
   });
   step([&] {
-    const auto left = CentredOffset(ScreenWidthPx, ViewRect[1]);
-    const auto pixel = left ? ToInt16(*left) : std::nullopt;  // halves go to even
-    if (pixel) Display.Move(*pixel, DisplayPosition().y, ViewRect[1], ViewRect[0]);
+    const auto left = CentredOffset(screen_px_.width, drawing_area_.width);
+    const auto pixel = left ? ToInt16(*left) : std::nullopt;
+    if (pixel) Display.Move(*pixel, DisplayPosition().y, drawing_area_.width, drawing_area_.height);
     return pixel.has_value();
   });
   step([&] {
-    const auto top = CentredOffset(ScreenHeightPx, ViewRect[0]);
+    const auto top = CentredOffset(screen_px_.height, drawing_area_.height);
     const auto pixel = top ? ToInt16(*top) : std::nullopt;
-    if (pixel) Display.Move(DisplayPosition().x, *pixel, ViewRect[1], ViewRect[0]);
+    if (pixel) Display.Move(DisplayPosition().x, *pixel, drawing_area_.width, drawing_area_.height);
     return pixel.has_value();
   });
-  // 8. The colour table.
-  step([&] { ReadPAL_Newton(); });
-  // 9. The byte field, zero-filled.
+  // The colour table, then the zero-filled byte field and the parameter
+  // block that points into it; without a field its address stays unset and
+  // the first tick ends the program.
+  step([&] { ReadPAL_Newton(DibHeader); });
   step([&] {
     PixelField = ByteField::Allocate();
     return PixelField != nullptr;
   });
-  // 10. The parameter block; without a field its address stays unset.
   step([&] { KernelParams.Width = 256; });
   step([&] { KernelParams.Height = 256; });
   step([&] {
     if (PixelField) KernelParams.Bits = &PixelField->at(1, 2);
     return PixelField != nullptr;
   });
-  // 11. The bitmap header; 12. the frame step.
+  // The bitmap header over the field, and the fastest frame step.
   step([&] { FillDibHeader(DibHeader, KernelParams); });
   step([&] { BuildKernel(); });
-  // 13, 14. Shown normal and active, with the keyboard focus on Display.
+  // Shown normal and active, with the keyboard focus on Display so that its
+  // keys reach the form's key preview, and then above every other window.
   step([&] { SetWindowStateNormal(); });
   step([&] {
     Show();
     Display.SetFocus();
   });
-  // 15. Above every other window.
   step([&] {
     ApiResult =
         SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
   });
-  // 16. The first tick starts the animation.
+  // The animation starts from the message loop, once set-up has returned.
   step([&] { Timer1.SetEnabled(true); });
 }
 
@@ -177,7 +171,7 @@ void Pelmor_S::FillSquarePattern() {
 
 void Pelmor_S::RunAnimation(std::uint8_t* bits) {
   const KernelParamBlock* const params = &KernelParams;
-  const FrameBlit blit = FrameBlitFor(ViewRect[1], ViewRect[0]);
+  const FrameBlit blit = FrameBlitFor(drawing_area_.width, drawing_area_.height);
   const auto* const header = reinterpret_cast<const BITMAPINFO*>(&DibHeader);
   std::uint32_t frames = 0;
   StopFlag = 0;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "core/placement.h"
 #include "platform/form_win.h"
 #include "platform/picture_box_win.h"
 #include "saver/move_detector.h"
@@ -12,22 +13,20 @@ namespace varominea {
 
 class Pelmor_S : public platform::Form {
  public:
-  Pelmor_S();
+  // command_line_empty: the program was started without arguments, when only
+  // keys and buttons end the saver, not mouse moves.
+  explicit Pelmor_S(bool command_line_empty);
 
   // The picture control that receives the frames and the mouse.
   platform::PictureBox Display;
   // Starts the animation from the message loop once set-up has returned.
   platform::Timer Timer1;
 
-  // Fills the colour table of DibHeader.
-  void ReadPAL_Newton();
   void Display_Click();
   void Display_MouseDown(const platform::MouseEvent& e);
   void Display_MouseMove(const platform::MouseEvent& e);
   void Form_KeyDown(std::int16_t key_code, std::int16_t shift) override;
   void Form_Load() override;
-  // Makes the frame step ready.
-  void BuildKernel();
   void Form_MouseDown(const platform::MouseEvent& e) override;
   void Form_QueryUnload(std::int16_t& cancel, platform::UnloadReason reason) override;
   void Form_Unload(std::int16_t& cancel) override;
@@ -44,6 +43,10 @@ class Pelmor_S : public platform::Form {
   // For benchmarks and tests only; nothing in the program calls it.
   void LimitFramesForTests(std::uint32_t frames) { frame_limit_ = frames; }
 
+  // The screen in pixels and the drawing area's size, as set-up found them.
+  AreaSize screen_size() const { return screen_px_; }
+  AreaSize drawing_area() const { return drawing_area_; }
+
  private:
   void EndSaver();
   // Display's position in the window's client pixels.
@@ -53,6 +56,8 @@ class Pelmor_S : public platform::Form {
 
   MoveDetector move_detector_;
   bool command_line_empty_;
+  AreaSize screen_px_{0, 0};
+  AreaSize drawing_area_{0, 0};
   std::uint32_t frame_limit_ = 0;
 };
 

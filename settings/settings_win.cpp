@@ -1,4 +1,4 @@
-// The settings file: ReadIni, WriteIni, LoadSettings and the save of one
+// The settings file: ReadIni, WriteIniValue, LoadSettings and the save of one
 // setting, with a per-user copy for folders that cannot be written.
 #include "settings/settings_win.h"
 
@@ -54,7 +54,8 @@ char UserDecimalSeparator() {
                  : std::wstring_view());
 }
 
-// WriteIni's work, telling how it went; ApiResult gets the success flag.
+// Writes one key's value, telling how it went; ApiResult gets the success
+// flag, which the settings dialog reads.
 platform::WriteResult StoreValue(const std::string& section, const std::string& key,
                                  const std::string& value, const std::wstring& file) {
   const platform::WriteResult result = platform::WriteProfileValue(file, section, key, value);
@@ -82,10 +83,9 @@ std::string ReadIni(const std::string& section, const std::string& key, const st
   return platform::ReadProfileValue(file, section, key);
 }
 
-std::string WriteIni(const std::string& section, const std::string& key, const std::string& value,
-                     const std::wstring& file) {
-  StoreValue(section, key, value, file);
-  return {};
+bool WriteIniValue(const std::string& section, const std::string& key, const std::string& value,
+                   const std::wstring& file) {
+  return StoreValue(section, key, value, file) == platform::WriteResult::Stored;
 }
 
 void LoadSettingsFrom(const SettingsFiles& files) {
@@ -112,22 +112,21 @@ void LoadSettings() {
   LoadSettingsFrom(CurrentSettingsFiles());
 }
 
-void WriteSettingTo(const SettingsFiles& files, const std::string& key, const std::string& value) {
+bool WriteSettingTo(const SettingsFiles& files, const std::string& key, const std::string& value) {
   using platform::WriteResult;
   IniValue = value;
   const WriteResult beside = StoreValue(texts::kSection, key, value, files.beside_program);
-  if (files.per_user.empty()) return;
+  if (files.per_user.empty()) return beside == WriteResult::Stored;
   const bool per_user_exists = platform::IsExistingFile(files.per_user);
   if (beside == WriteResult::Stored) {
     // Keep an existing per-user copy, which the next load reads first, in step.
-    if (per_user_exists) StoreValue(texts::kSection, key, value, files.per_user);
-    return;
+    return !per_user_exists || WriteIniValue(texts::kSection, key, value, files.per_user);
   }
   // Only a folder that cannot be written sends the setting to the per-user
   // copy. A file that another program keeps locked, or one that cannot be
   // read, fails this save as it is, and the next save tries again: a copy
   // made now would hide every later change of the file beside the program.
-  if (beside != WriteResult::NotWritable) return;
+  if (beside != WriteResult::NotWritable) return false;
   CreateDirectoryW(FolderOf(files.per_user).c_str(), nullptr);
   if (!per_user_exists) {
     // The copy starts as the file beside the program, so that the settings
@@ -139,14 +138,14 @@ void WriteSettingTo(const SettingsFiles& files, const std::string& key, const st
             : !platform::IsExistingFile(files.beside_program);
     if (!copied) {
       ApiResult = 0;
-      return;
+      return false;
     }
   }
-  StoreValue(texts::kSection, key, value, files.per_user);
+  return WriteIniValue(texts::kSection, key, value, files.per_user);
 }
 
-void WriteSetting(const std::string& key, const std::string& value) {
-  WriteSettingTo(CurrentSettingsFiles(), key, value);
+bool WriteSetting(const std::string& key, const std::string& value) {
+  return WriteSettingTo(CurrentSettingsFiles(), key, value);
 }
 
 }  // namespace varominea

@@ -10,14 +10,15 @@ namespace varominea {
 // One key's value from a profile file ("" when the file, section or key is
 // missing).
 std::string ReadIni(const std::string& section, const std::string& key, const std::wstring& file);
-// Writes one key's value; the result is always empty.
-std::string WriteIni(const std::string& section, const std::string& key, const std::string& value,
-                     const std::wstring& file);
+// Writes one key's value; true when it was stored. ApiResult says the same.
+bool WriteIniValue(const std::string& section, const std::string& key, const std::string& value,
+                   const std::wstring& file);
 // Fills ImageSize and ProcPattern from the settings file.
 void LoadSettings();
 // Writes one setting's text to the settings file beside the executable, or,
-// when that folder cannot be written, to the per-user copy.
-void WriteSetting(const std::string& key, const std::string& value);
+// when that folder cannot be written, to the per-user copy; true when it was
+// stored in one of them.
+bool WriteSetting(const std::string& key, const std::string& value);
 // The settings file beside the executable.
 std::wstring SettingsPath();
 
@@ -34,10 +35,12 @@ SettingsFiles CurrentSettingsFiles();
 // Fills ImageSize and ProcPattern, from the per-user copy when it exists.
 void LoadSettingsFrom(const SettingsFiles& files);
 
-// Writes one setting beside the program; when that fails, to the per-user
-// copy (made from the file beside the program the first time). When it
-// succeeds and a per-user copy exists, that copy gets the value too, so the
-// next load sees it. ApiResult tells whether the value was stored.
-void WriteSettingTo(const SettingsFiles& files, const std::string& key, const std::string& value);
+// Writes one setting beside the program; when the program's folder cannot be
+// written, to the per-user copy (made from the file beside the program the
+// first time). A file another program keeps locked fails the save instead.
+// When it succeeds and a per-user copy exists, that copy gets the value too,
+// so the next load sees it. True, and ApiResult 1, when the value was stored where
+// the next load reads it.
+bool WriteSettingTo(const SettingsFiles& files, const std::string& key, const std::string& value);
 
 }  // namespace varominea

@@ -45,10 +45,10 @@ inline constexpr Box kImgOnY{376, 48, kFaceWidth, kFaceHeight};  // outside the 
 inline constexpr Box kPicMbl{380, 80, 340, 26};                  // hidden, holds the tile
 
 // Controls inside the background box, in its client coordinates.
-inline constexpr Box kLblSizeHeading{12, 12, 103, 13};     // lbl(0)
-inline constexpr Box kLblPatternHeading{204, 12, 69, 13};  // lbl(3)
-inline constexpr Box kLblCredit{24, 148, 168, 13};         // lbl(9)
-inline constexpr Box kLblUrl{24, 204, 214, 13};            // lbl_URL
+inline constexpr Box kLblSizeHeading{12, 12, 103, 13};
+inline constexpr Box kLblPatternHeading{204, 12, 69, 13};
+inline constexpr Box kLblCredit{24, 148, 168, 13};
+inline constexpr Box kLblUrl{24, 204, 214, 13};  // lbl_URL
 inline constexpr std::array<Box, 3> kImgSR{FaceAt(24, 32), FaceAt(24, 60), FaceAt(24, 88)};
 inline constexpr std::array<Box, 2> kImgPT{FaceAt(216, 32), FaceAt(216, 60)};
 inline constexpr std::array<Box, 2> kImgK{FaceAt(112, 172), FaceAt(216, 172)};

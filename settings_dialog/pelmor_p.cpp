@@ -22,9 +22,6 @@ namespace {
 constexpr wchar_t kCredit[] = L"Varominea " VAROMINEA_VERSION_TEXT;
 constexpr wchar_t kHomePage[] = L"" VAROMINEA_HOME_PAGE;
 
-// The dialog's indices of the headings and the credit line in lbl().
-constexpr std::array<int, 3> kLblIndices{0, 3, 9};
-
 RECT RectOf(const dialog::Box& box) {
   return RECT{box.left, box.top, box.left + box.width, box.top + box.height};
 }
@@ -132,13 +129,6 @@ Pelmor_P::Pelmor_P(const std::wstring& caption_face)
   lbl_URL.OnMouseDown = [this](const platform::MouseEvent&) { lbl_URL_MouseDown(); };
 }
 
-platform::Label* Pelmor_P::lbl(int index) {
-  for (std::size_t i = 0; i < kLblIndices.size(); ++i) {
-    if (kLblIndices[i] == index) return &lbl_items_[i];
-  }
-  return nullptr;
-}
-
 void Pelmor_P::LoadDesignPictures() {
   Img_Off.SetPicture(platform::Picture::FromResource(IDR_FACE_OFF));
   Img_On_Y.SetPicture(platform::Picture::FromResource(IDR_FACE_ON));
@@ -211,8 +201,8 @@ void Pelmor_P::Form_Load() {
   IgnoringErrors step;
   // The layout at the density of the monitor the dialog opens on.
   step([&] { LayOut(platform::DpiOfWindow(hwnd())); });
-  // 1, 2: the outer size from the background box and the fixed frame margins,
-  // at that density.
+  // The outer size: the background box and the fixed frame margins around it,
+  // width first, at that density.
   step([&] {
     const RECT r = WindowRectPixels();
     MovePixels(r.left, r.top, dialog::OuterSizeAt(dpi_).width, r.bottom - r.top);
@@ -221,7 +211,7 @@ void Pelmor_P::Form_Load() {
     const RECT r = WindowRectPixels();
     MovePixels(r.left, r.top, r.right - r.left, dialog::OuterSizeAt(dpi_).height);
   });
-  // 3: centred on the screen; the size stays.
+  // Centred on the screen; the size stays.
   step([&] {
     const RECT r = WindowRectPixels();
     const dialog::Size outer{r.right - r.left, r.bottom - r.top};
@@ -233,17 +223,17 @@ void Pelmor_P::Form_Load() {
     MovePixels(*left, *top, outer.width, outer.height);
     return true;
   });
-  // 4: the background, drawn once into the box's retained image.
+  // The background, tiled once into the box's retained image.
   step([&] { TileBackground(Pic_B); });
-  // 5: the size faces unlit; their captions get the button cursor.
+  // The size faces unlit; their captions get the save command's cursor.
   step([&] {
     for (std::size_t i = 0; i < Img_SR.size(); ++i) {
       Img_SR[i].SetPicture(unlit);
       lbl_Opt[i].SetCursor(button_cursor());
     }
   });
-  // 6, 7: the faces of the current settings lit; a value outside its group
-  // names no face, and the step is skipped.
+  // The faces of the current settings lit; a value outside its group names
+  // no face, and that step is skipped.
   step([&] {
     auto* face = Element(Img_SR, ImageSize);
     if (face) face->SetPicture(lit);
@@ -254,22 +244,23 @@ void Pelmor_P::Form_Load() {
     if (face) face->SetPicture(lit);
     return face != nullptr;
   });
-  // 8: the other pattern face unlit.
+  // The other pattern face unlit (none when the pattern names no face).
   step([&] {
     auto* face = Element(Img_PT, ProcPattern ^ 1);
     if (face) face->SetPicture(unlit);
     return face != nullptr;
   });
-  // 9: the command faces unlit; the pattern captions get the button cursor.
+  // The command faces unlit; the pattern captions get the cursor too.
   step([&] {
     for (std::size_t i = 0; i < Img_K.size(); ++i) {
       Img_K[i].SetPicture(unlit);
       lbl_Opt_PT[i].SetCursor(button_cursor());
     }
   });
-  // 10: the cancel command gets it too.
+  // So does the cancel command.
   step([&] { lbl_K[1].SetCursor(button_cursor()); });
-  // 11: the zoom origin is where the mouse is now, or the screen's corner.
+  // The zoom starts where the mouse is now, or at the screen's corner when
+  // that is not known; a coordinate beyond 16 bits ends the step there.
   step([&] {
     POINT pt{};
     ApiResult = GetCursorPos(&pt);
@@ -286,7 +277,7 @@ void Pelmor_P::Form_Load() {
     ZoomOriginY = *y;
     return true;
   });
-  // 12: the opening animation, to the rectangle the window is shown in.
+  // The opening animation, to the rectangle the window is shown in.
   step([&] { ZoomOpen(hwnd()); });
 }
 
@@ -325,9 +316,9 @@ void Pelmor_P::lbl_K_MouseUp(std::int16_t index) {
   step([] { platform::DoEvents(); });
   if (index == 0) {
     step([] { IniValue = SignPadded(ImageSize); });
-    step([] { WriteSetting(texts::kKeyImageSize, IniValue); });
+    step([] { return WriteSetting(texts::kKeyImageSize, IniValue); });
     step([] { IniValue = SignPadded(ProcPattern); });
-    step([] { WriteSetting(texts::kKeyProcPattern, IniValue); });
+    step([] { return WriteSetting(texts::kKeyProcPattern, IniValue); });
   }
   step([this] { Unload(); });
 }

@@ -35,8 +35,6 @@ class Pelmor_P : public platform::Form {
   std::array<platform::Image, 2> Img_K;   // commands: save and close, cancel
 
   // Captions inside Pic_B, above the faces.
-  // Headings and credit line, elements 0, 3 and 9; nullptr for any other.
-  platform::Label* lbl(int index);
   std::array<platform::Label, 3> lbl_Opt;
   std::array<platform::Label, 2> lbl_Opt_PT;
   std::array<platform::Label, 2> lbl_K;
@@ -68,7 +66,8 @@ class Pelmor_P : public platform::Form {
   // and the tile in Pic_Mbl's retained image.
   void LoadDesignPictures();
 
-  std::array<platform::Label, 3> lbl_items_;  // lbl(0), lbl(3), lbl(9)
+  // The two headings and the credit line, which take no mouse.
+  std::array<platform::Label, 3> lbl_items_;
 
   std::shared_ptr<const platform::Picture> tile_;  // drawn into Pic_Mbl at its size
   // The cursors at the density the dialog is laid out for.

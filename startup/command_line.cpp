@@ -6,6 +6,22 @@
 
 namespace varominea {
 
+std::wstring_view ArgumentsOf(std::wstring_view whole_command_line) {
+  std::wstring_view rest = whole_command_line;
+  const auto blank = [](wchar_t c) { return c == L' ' || c == L'\t'; };
+  std::size_t name_end = 0;
+  if (!rest.empty() && rest.front() == L'"') {
+    const std::size_t closing = rest.find(L'"', 1);
+    name_end = closing == rest.npos ? rest.size() : closing + 1;
+  } else {
+    while (name_end < rest.size() && !blank(rest[name_end])) ++name_end;
+  }
+  rest.remove_prefix(name_end);
+  while (!rest.empty() && blank(rest.front())) rest.remove_prefix(1);
+  while (!rest.empty() && blank(rest.back())) rest.remove_suffix(1);
+  return rest;
+}
+
 wchar_t ModeLetter(std::wstring_view command_line) {
   if (command_line.size() < 2) return 0;
   const wchar_t c = command_line[1];

@@ -9,6 +9,11 @@ namespace varominea {
 
 enum class Mode { Saver, Preview, Configure, Other };
 
+// The arguments in the whole command line the system hands the program: the
+// program's name skipped as the C runtime skips it (a quoted name up to its
+// closing quote, else up to the first blank), without the blanks around them.
+std::wstring_view ArgumentsOf(std::wstring_view whole_command_line);
+
 // The mode letter: the second character of the upper-cased command line,
 // or 0 when the line is shorter than two characters.
 wchar_t ModeLetter(std::wstring_view command_line);

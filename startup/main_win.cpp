@@ -53,7 +53,8 @@ void RunPreview(const std::wstring& command_line) {
 }  // namespace
 
 void Main() {
-  const std::wstring command_line = platform::CommandText();
+  const wchar_t* const whole_command_line = GetCommandLineW();
+  const std::wstring command_line(ArgumentsOf(whole_command_line ? whole_command_line : L""));
   const Mode mode = ModeOf(command_line);
   // A preview never takes the mutex: the settings page keeps one running
   // while it starts the dialog or tries the saver, which must not be refused.
@@ -75,7 +76,7 @@ void Main() {
   if (mode == Mode::Other) platform::EndProgram();
 
   if (HidesCursor(command_line)) ShowCursor(FALSE);
-  static Pelmor_S saver;
+  static Pelmor_S saver(command_line.empty());
   saver.Load();
 }
 

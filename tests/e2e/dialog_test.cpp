@@ -15,6 +15,7 @@
 #include "resources/texts.h"
 #include "settings_dialog/layout.h"
 #include "tests/e2e/support.h"
+#include "tests/support/link_handler_win.h"
 
 namespace {
 
@@ -336,41 +337,6 @@ TEST(DialogTest, ReadOnlySettingsFileKeepsTheChoiceInThePerUserCopy) {
             SettingsText(" 2", " 1"));
 }
 
-// The command that opens https addresses (Wine's shell reads the machine's
-// classes only), replaced while the object lives.
-class HttpsHandler {
- public:
-  explicit HttpsHandler(const std::wstring& command) {
-    wchar_t old[1024] = {};
-    DWORD size = sizeof old;
-    if (RegGetValueW(HKEY_CLASSES_ROOT, kKey, nullptr, RRF_RT_REG_SZ, nullptr, old, &size) ==
-        ERROR_SUCCESS) {
-      old_ = old;
-    }
-    ok_ = Set(command.c_str());
-  }
-  HttpsHandler(const HttpsHandler&) = delete;
-  HttpsHandler& operator=(const HttpsHandler&) = delete;
-  ~HttpsHandler() {
-    if (old_) {
-      Set(old_->c_str());
-    } else {
-      RegDeleteKeyValueW(HKEY_CLASSES_ROOT, kKey, nullptr);
-    }
-  }
-  bool ok() const { return ok_; }
-
- private:
-  static constexpr wchar_t kKey[] = L"https\\shell\\open\\command";
-  static bool Set(const wchar_t* command) {
-    return RegSetKeyValueW(HKEY_CLASSES_ROOT, kKey, nullptr, REG_SZ, command,
-                           static_cast<DWORD>((wcslen(command) + 1) * sizeof(wchar_t))) ==
-           ERROR_SUCCESS;
-  }
-  std::optional<std::wstring> old_;
-  bool ok_ = false;
-};
-
 // The shell is asked to open the address and the dialog stays open and
 // usable, also when nothing can open it.
 TEST(DialogTest, LinkOpensTheAddressThroughTheShellAndTheDialogStaysOpen) {
@@ -382,9 +348,9 @@ TEST(DialogTest, LinkOpensTheAddressThroughTheShellAndTheDialogStaysOpen) {
   GetSystemDirectoryW(system, MAX_PATH);
   for (const bool opens : {true, false}) {
     SCOPED_TRACE(opens ? "opens" : "nothing can open it");
-    HttpsHandler handler(opens ? L"\"" + std::wstring(system) + L"\\cmd.exe\" /c echo %1>\"" +
-                                     opened + L"\""
-                               : L"\"C:\\no such folder\\no such program.exe\" \"%1\"");
+    test::HttpsHandler handler(opens ? L"\"" + std::wstring(system) + L"\\cmd.exe\" /c echo %1>\"" +
+                                           opened + L"\""
+                                     : test::kFailingLinkCommand);
     ASSERT_TRUE(handler.ok());
     Dialog d(folder);
     ASSERT_TRUE(d.ready());

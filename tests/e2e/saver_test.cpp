@@ -4,18 +4,13 @@
 
 #include <algorithm>
 #include <array>
-#include <bitset>
-#include <cmath>
 #include <cstdio>
-#include <memory>
 #include <vector>
 
-#include "core/dib_header.h"
-#include "core/patterns.h"
-#include "core/pixel_field.h"
 #include "core/placement.h"
 #include "resources/texts.h"
 #include "tests/e2e/support.h"
+#include "tests/support/frame_probe_win.h"
 
 // after <windows.h>
 #include <psapi.h>
@@ -24,6 +19,7 @@
 namespace {
 
 using namespace e2e;
+using namespace test;
 
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 
@@ -49,122 +45,6 @@ bool WaitForFrames(const Saver& saver) {
   return WaitUntil([&] { return ScreenPixel(x, y) != kBlack; }, 20s);
 }
 
-// The colour of each index as the saver shows it.
-const std::array<COLORREF, 256>& Palette() {
-  static const std::array<COLORREF, 256> colours = [] {
-    varominea::DibHeaderRecord dib{};
-    varominea::ReadPAL_Newton(dib);
-    std::array<COLORREF, 256> c{};
-    for (std::size_t i = 0; i < 256; ++i) {
-      c[i] = RGB(dib.bmiColors[i].rgbRed, dib.bmiColors[i].rgbGreen, dib.bmiColors[i].rgbBlue);
-    }
-    return c;
-  }();
-  return colours;
-}
-
-std::uint8_t SquareStart(int x, int y) {
-  static const std::unique_ptr<varominea::ByteField> field = [] {
-    auto f = varominea::ByteField::Allocate();
-    varominea::FillSquareField(*f);
-    return f;
-  }();
-  return field->at(x, y);
-}
-
-// The ring fill before smoothing: the rounded-down distance from cell
-// (128, 128), 0 closer than 10.
-std::uint8_t RingStart(int x, int y) {
-  const int squared = (x - 128) * (x - 128) + (y - 128) * (y - 128);
-  int d = 0;
-  while ((d + 1) * (d + 1) <= squared) ++d;
-  return static_cast<std::uint8_t>(d < 10 ? 0 : d);
-}
-
-// The saver's one thread suspended for as long as this lives (GetThreadContext
-// returns only once it has really stopped), and the X server given time to
-// finish what it was sent before the stop.
-class Frozen {
- public:
-  explicit Frozen(const ScrProcess& scr) : thread_(scr.main_thread()) {
-    SuspendThread(thread_);
-    CONTEXT context{};
-    context.ContextFlags = CONTEXT_CONTROL;
-    GetThreadContext(thread_, &context);
-    Sleep(150);
-  }
-  Frozen(const Frozen&) = delete;
-  Frozen& operator=(const Frozen&) = delete;
-  ~Frozen() { ResumeThread(thread_); }
-
- private:
-  HANDLE thread_;
-};
-
-// A screen pixel wholly inside one cell, and the cell's value before the first step.
-struct CellSample {
-  int x;
-  int y;
-  std::uint8_t start;
-};
-
-// The frame numbers n (mod 256) at which every sample shows palette[(start - n) mod 256].
-std::bitset<256> ConsistentFrames(const std::vector<CellSample>& samples, const ScreenShot& shot) {
-  std::bitset<256> frames;
-  frames.set();
-  for (const CellSample& s : samples) {
-    const COLORREF shown = shot.pixel(s.x, s.y);
-    std::bitset<256> fits;
-    for (std::size_t n = 0; n < 256; ++n) {
-      fits[n] = Palette()[static_cast<std::uint8_t>(s.start - n)] == shown;
-    }
-    frames &= fits;
-  }
-  return frames;
-}
-
-// Samples of the on-screen cells (x, y) for which `include` holds.
-template <typename Include, typename StartValue>
-std::vector<CellSample> SampleCells(RECT display, Include include, StartValue start) {
-  const auto blit =
-      varominea::FrameBlitFor(static_cast<std::int16_t>(display.right - display.left),
-                              static_cast<std::int16_t>(display.bottom - display.top));
-  const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  std::vector<CellSample> samples;
-  for (int y = 2; y <= 255; ++y) {
-    const auto row = varominea::InteriorPixel(varominea::CellRows(blit, y));
-    for (int x = 1; row && x <= 255; ++x) {
-      const auto column = varominea::InteriorPixel(varominea::CellColumns(blit, x));
-      if (!include(x, y) || !column) continue;
-      const int sx = display.left + *column;
-      const int sy = display.top + *row;
-      if (PtInRect(&screen, POINT{sx, sy})) samples.push_back({sx, sy, start(x, y)});
-    }
-  }
-  return samples;
-}
-
-// Non-black whole pixels of the screen inside Display's columns x rows, or
-// (with inside false) outside Display altogether.
-int NonBlack(const ScreenShot& shot, RECT display, varominea::Span columns, varominea::Span rows,
-             bool inside = true) {
-  const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-  int wrong = 0;
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      const double dx = x - display.left, dy = y - display.top;
-      const bool in = dx >= std::ceil(columns.begin) && dx + 1 <= columns.end &&
-                      dy >= std::ceil(rows.begin) && dy + 1 <= rows.end;
-      if (in == inside && shot.pixel(x, y) != kBlack) ++wrong;
-    }
-  }
-  return wrong;
-}
-int NonBlackOutside(const ScreenShot& shot, RECT display) {
-  return NonBlack(shot, display, {0, double(display.right - display.left)},
-                  {0, double(display.bottom - display.top)}, false);
-}
-
 // Freezes the saver between frames, up to a few times, until one still
 // picture shows a single frame number on every sample (the platform may show
 // a frame while the next is drawn into the same surface, so one freeze can
@@ -178,13 +58,11 @@ void ExpectOneFrameOnScreen(const Saver& saver, const std::vector<CellSample>& s
   for (int attempt = 1;; ++attempt) {
     std::optional<ScreenShot> shot;
     {
-      Frozen frozen(saver.scr);
+      Frozen frozen(saver.scr.main_thread());
       shot.emplace();
     }
-    EXPECT_EQ(NonBlack(*shot, display, varominea::LeftStripColumns(blit), {0, height}), 0)
-        << "left strip";
-    EXPECT_EQ(NonBlack(*shot, display, {0, width}, varominea::BottomStripRows(blit)), 0)
-        << "bottom strip";
+    EXPECT_EQ(NonBlack(*shot, display, LeftStripColumns(blit), {0, height}), 0) << "left strip";
+    EXPECT_EQ(NonBlack(*shot, display, {0, width}, BottomStripRows(blit)), 0) << "bottom strip";
     EXPECT_EQ(NonBlackOutside(*shot, display), 0) << "margin around the drawing area";
     if (ConsistentFrames(samples, *shot).any()) return;
     ASSERT_LT(attempt, 8) << "no single frame number explains the " << samples.size()
@@ -369,7 +247,7 @@ TEST(SaverInputTest, KeyPressedBeforeTheFirstFrameEndsIt) {
         20s, 0ms);
     ASSERT_TRUE(window && IsWindowVisible(window) && GetForegroundWindow() == window);
     {
-      Frozen frozen(s.scr);
+      Frozen frozen(s.scr.main_thread());
       caught_before_first_frame = NonBlackOutside(ScreenShot(), RECT{}) == 0;
       PressKey('K');
       Sleep(100);

@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "resources/texts.h"
+#include "tests/support/host_window_win.h"
 
 namespace e2e {
 namespace {
@@ -22,14 +23,6 @@ namespace {
   if (set_context && set_context(per_monitor_v2)) return true;
   return SetProcessDPIAware() != FALSE;
 }();
-
-void PumpMessages() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
 
 void SendMouse(DWORD flags, LONG dx = 0, LONG dy = 0, DWORD data = 0) {
   INPUT in{};
@@ -54,12 +47,6 @@ DWORD SideButton(int button) {
 }
 
 }  // namespace
-
-std::string SettingsText(const char* image_size, const char* proc_pattern) {
-  return std::string("[") + varominea::texts::kSection + "]\r\n" + varominea::texts::kKeyImageSize +
-         "=" + image_size + "\r\n" + varominea::texts::kKeyProcPattern + "=" + proc_pattern +
-         "\r\n";
-}
 
 ScrFolder::ScrFolder(const char* image_size, const char* proc_pattern) {
   wchar_t temp[MAX_PATH];
@@ -133,7 +120,7 @@ Started::Started(const std::wstring& arguments, const char* image_size, const ch
 bool WaitUntil(const std::function<bool()>& condition, Millis timeout, Millis step) {
   const auto end = std::chrono::steady_clock::now() + timeout;
   for (;;) {
-    PumpMessages();
+    test::PumpMessages();
     if (condition()) return true;
     if (std::chrono::steady_clock::now() >= end) return false;
     Sleep(static_cast<DWORD>(step.count()));
@@ -171,77 +158,11 @@ HWND WaitForWindow(DWORD pid, const wchar_t* caption, HWND parent) {
   return found;
 }
 
-HelperWindow::HelperWindow(const std::wstring& caption, DWORD style, HWND parent, RECT bounds) {
-  static const wchar_t* kClass = [] {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
-    wc.lpszClassName = L"VaromineaTestHelper";
-    RegisterClassW(&wc);
-    return L"VaromineaTestHelper";
-  }();
-  hwnd_ = CreateWindowExW(0, kClass, caption.c_str(), style, bounds.left, bounds.top,
-                          bounds.right - bounds.left, bounds.bottom - bounds.top, parent, nullptr,
-                          GetModuleHandleW(nullptr), nullptr);
-  ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
-  PumpMessages();
-}
-
-void HelperWindow::Destroy() {
-  if (hwnd_) {
-    DestroyWindow(hwnd_);
-    hwnd_ = nullptr;
-    PumpMessages();
-  }
-}
-
 int ScreenDpi() {
   HDC screen = GetDC(nullptr);
   const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
   ReleaseDC(nullptr, screen);
   return dpi;
-}
-
-COLORREF ScreenPixel(int x, int y) {
-  HDC screen = GetDC(nullptr);
-  const COLORREF c = GetPixel(screen, x, y);
-  ReleaseDC(nullptr, screen);
-  return c;
-}
-
-ScreenShot::ScreenShot(std::optional<RECT> part)
-    : part_(
-          part.value_or(RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)})) {
-  const int width = part_.right - part_.left;
-  const int height = part_.bottom - part_.top;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = width;
-  bi.bmiHeader.biHeight = -height;  // top-down
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(memory, dib);
-  BitBlt(memory, 0, 0, width, height, screen, part_.left, part_.top, SRCCOPY);
-  GdiFlush();
-  bgra_.assign(static_cast<const char*>(bits), static_cast<std::size_t>(width) * height * 4);
-  SelectObject(memory, old);
-  DeleteObject(dib);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-}
-
-COLORREF ScreenShot::pixel(int x, int y) const {
-  if (x < part_.left || y < part_.top || x >= part_.right || y >= part_.bottom) return CLR_INVALID;
-  const auto* p = reinterpret_cast<const unsigned char*>(bgra_.data()) +
-                  (static_cast<std::size_t>(y - part_.top) * (part_.right - part_.left) +
-                   static_cast<std::size_t>(x - part_.left)) *
-                      4;
-  return RGB(p[2], p[1], p[0]);
 }
 
 void PressKey(WORD virtual_key) {

@@ -10,13 +10,19 @@
 #include <optional>
 #include <string>
 
+#include "tests/support/host_window_win.h"
+#include "tests/support/screen_win.h"
+#include "tests/support/settings_text.h"
+
 namespace e2e {
 
 using namespace std::chrono_literals;
 using Millis = std::chrono::milliseconds;
-
-// A settings file holding the two values (e.g. " 1") under their keys.
-std::string SettingsText(const char* image_size, const char* proc_pattern);
+using test::HelperWindow;
+using test::PreviewArea;
+using test::ScreenPixel;
+using test::ScreenShot;
+using test::SettingsText;
 
 // A fresh folder under %TEMP% holding a copy of Varominea.scr and, when
 // image_size is given, a settings file with the two values (e.g. " 1");
@@ -77,55 +83,9 @@ bool WaitUntil(const std::function<bool()>& condition, Millis timeout, Millis st
 HWND FindProcessWindow(DWORD pid, const wchar_t* caption, HWND parent = nullptr);
 HWND WaitForWindow(DWORD pid, const wchar_t* caption, HWND parent = nullptr);
 
-// A window of this test process (another copy's window for the guard, or a
-// host standing for the control panel's preview area).
-class HelperWindow {
- public:
-  explicit HelperWindow(const std::wstring& caption, DWORD style = WS_OVERLAPPEDWINDOW,
-                        HWND parent = nullptr, RECT bounds = {100, 100, 400, 300});
-  HelperWindow(const HelperWindow&) = delete;
-  HelperWindow& operator=(const HelperWindow&) = delete;
-  ~HelperWindow() { Destroy(); }
-  HWND hwnd() const { return hwnd_; }
-  void Destroy();
-
- private:
-  HWND hwnd_ = nullptr;
-};
-
-// A host window standing for the control panel, with a child "preview area"
-// of the given size at (24, 16) of its client area.
-struct PreviewArea {
-  PreviewArea(int width, int height)
-      : host(L"preview host", WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN, nullptr,
-             RECT{60, 60, 60 + width + 88, 60 + height + 112}),
-        area(L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, host.hwnd(),
-             RECT{24, 16, 24 + width, 16 + height}) {}
-  std::wstring Arguments() const {
-    return L"/p " + std::to_wstring(reinterpret_cast<LONG_PTR>(area.hwnd()));
-  }
-  HelperWindow host;
-  HelperWindow area;
-};
-
 // The display's density in dots per inch (the test programs, like the
 // program, see physical pixels at every density).
 int ScreenDpi();
-
-// The colour on the screen at (x, y), as RGB.
-COLORREF ScreenPixel(int x, int y);
-
-// A still copy of a part of the screen (all of it by default); pixel() takes
-// screen coordinates and answers CLR_INVALID outside the part.
-class ScreenShot {
- public:
-  explicit ScreenShot(std::optional<RECT> part = std::nullopt);
-  COLORREF pixel(int x, int y) const;
-
- private:
-  RECT part_{};
-  std::string bgra_;
-};
 
 // Real input through SendInput.
 void PressKey(WORD virtual_key);

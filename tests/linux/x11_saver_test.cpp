@@ -37,6 +37,7 @@
 #include "core/patterns.h"
 #include "core/pixel_field.h"
 #include "core/placement.h"
+#include "tests/support/cells.h"
 
 extern char** environ;
 
@@ -285,8 +286,8 @@ struct CellSample {
 
 // A pixel that shows only this cell: one wholly inside its span, or, where
 // cells are narrower than a pixel, the one whose centre the span holds.
-std::optional<int> PixelOfCell(varominea::Span span) {
-  if (const auto inside = varominea::InteriorPixel(span)) return inside;
+std::optional<int> PixelOfCell(test::Span span) {
+  if (const auto inside = test::InteriorPixel(span)) return inside;
   const double middle = (span.begin + span.end) / 2;
   const int pixel = static_cast<int>(std::floor(middle));
   if (pixel + 0.5 > span.begin && pixel + 0.5 < span.end) return pixel;
@@ -300,9 +301,9 @@ std::vector<CellSample> SampleCells(Rect area, int window_width, int window_heig
                                             static_cast<std::int16_t>(area.height));
   std::vector<CellSample> samples;
   for (int y = 2; y <= 255; ++y) {
-    const auto row = PixelOfCell(varominea::CellRows(blit, y));
+    const auto row = PixelOfCell(test::CellRows(blit, y));
     for (int x = 1; row && x <= 255; ++x) {
-      const auto column = PixelOfCell(varominea::CellColumns(blit, x));
+      const auto column = PixelOfCell(test::CellColumns(blit, x));
       if (!include(x, y) || !column) continue;
       const int wx = area.left + *column, wy = area.top + *row;
       if (wx >= 0 && wy >= 0 && wx < window_width && wy < window_height) {
@@ -330,7 +331,7 @@ std::bitset<256> ConsistentFrames(const std::vector<CellSample>& samples, const 
 
 // Pixels that are not black: wholly inside the area's columns x rows, or
 // (with inside false) wholly outside the area.
-int NonBlack(const Picture& shot, Rect area, varominea::Span columns, varominea::Span rows,
+int NonBlack(const Picture& shot, Rect area, test::Span columns, test::Span rows,
              bool inside = true) {
   int wrong = 0;
   for (int y = 0; y < shot.height(); ++y) {
@@ -370,9 +371,9 @@ void ExpectOneFrame(const Process& saver, Window window, int width, int height, 
       shot.emplace(window, width, height);
     }
     ASSERT_TRUE(shot->valid());
-    EXPECT_EQ(NonBlack(*shot, area, varominea::LeftStripColumns(blit), {0, double(area.height)}), 0)
+    EXPECT_EQ(NonBlack(*shot, area, test::LeftStripColumns(blit), {0, double(area.height)}), 0)
         << "left strip";
-    EXPECT_EQ(NonBlack(*shot, area, {0, double(area.width)}, varominea::BottomStripRows(blit)), 0)
+    EXPECT_EQ(NonBlack(*shot, area, {0, double(area.width)}, test::BottomStripRows(blit)), 0)
         << "bottom strip";
     EXPECT_EQ(NonBlack(*shot, area, {}, {}, false), 0) << "margin around the drawing area";
     if (ConsistentFrames(samples, *shot).any()) return;

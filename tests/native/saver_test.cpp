@@ -17,6 +17,7 @@
 #include "core/pixel_field.h"
 #include "core/placement.h"
 #include "saver/move_detector.h"
+#include "tests/support/cells.h"
 
 namespace varominea {
 namespace {
@@ -45,11 +46,7 @@ std::vector<KernelImpl> AvailableImpls() {
   return impls;
 }
 
-TEST(PixelFieldTest, ZeroFilledAndLaidOutRowByRow) {
-  EXPECT_EQ(ByteField::kBytes, 66048u);
-  EXPECT_EQ(ByteField::Offset(2, 1), 1u);
-  EXPECT_EQ(ByteField::Offset(1, 2), 256u);
-  EXPECT_EQ(ByteField::Offset(256, 258), 66047u);
+TEST(PixelFieldTest, StartsZeroFilled) {
   EXPECT_TRUE(AllEqual(*NewField(), 0));
 }
 
@@ -175,10 +172,10 @@ TEST(RingPatternTest, FirstCellOfTheFirstPass) {
     std::uint8_t fill;  // 0: the ring fill
     float u;
     int expected;
-  } cases[] = {{0, 0.03f, 176}, {0, 0.45f, 176},    {0, 0.46f, 177}, {0, 0.5f, 177},
-               {255, 0.85f, 0}, {255, 0.849f, 255}, {255, 0.0f, 255}};
-  EXPECT_EQ(10.0f * 0.45f, 4.5f);  // 1592.5: a tie, to even 1592
-  EXPECT_EQ(10.0f * 0.85f, 8.5f);  // 2303.5: a tie, to even 2304 = 9 * 256
+  } cases[] = {{0, 0.03f, 176},    {0, 0.45f, 176},  // 1592.5: a tie, to even 1592
+               {0, 0.46f, 177},    {0, 0.5f, 177},
+               {255, 0.85f, 0},  // 2303.5: a tie, to even 2304 = 9 * 256
+               {255, 0.849f, 255}, {255, 0.0f, 255}};
   for (const auto& c : cases) {
     auto field = NewField();
     if (c.fill == 0) FillRingDistances(*field);
@@ -274,17 +271,17 @@ TEST(SaverBlitGeometryTest, SourceStartsOneColumnLeftAndTwoRowsBelowTheBitmap) {
                         blit.src_y, blit.src_width, blit.src_height}),
             (std::array{0, 0, 800, 600, -1, -2, 256, 256}));
   // The strips and cells on screen are checked by the end-to-end pixel probes.
-  EXPECT_DOUBLE_EQ(LeftStripColumns(blit).end, 3.125);
-  EXPECT_DOUBLE_EQ(BottomStripRows(blit).begin, 600 - 4.6875);
-  EXPECT_DOUBLE_EQ(CellColumns(blit, 128).begin, 400);
-  EXPECT_DOUBLE_EQ(CellRows(blit, 128).end, 300);
+  EXPECT_DOUBLE_EQ(test::LeftStripColumns(blit).end, 3.125);
+  EXPECT_DOUBLE_EQ(test::BottomStripRows(blit).begin, 600 - 4.6875);
+  EXPECT_DOUBLE_EQ(test::CellColumns(blit, 128).begin, 400);
+  EXPECT_DOUBLE_EQ(test::CellRows(blit, 128).end, 300);
   // The pixel the screen probes sample lies wholly inside its span.
-  EXPECT_EQ(InteriorPixel({4, 8}), 6);
-  EXPECT_EQ(InteriorPixel({595.3125, 597.65625}), 596);
-  EXPECT_EQ(InteriorPixel({-2.5, 0.25}), -2);
-  EXPECT_EQ(InteriorPixel({2.5, 3.5}), std::nullopt);
+  EXPECT_EQ(test::InteriorPixel({4, 8}), 6);
+  EXPECT_EQ(test::InteriorPixel({595.3125, 597.65625}), 596);
+  EXPECT_EQ(test::InteriorPixel({-2.5, 0.25}), -2);
+  EXPECT_EQ(test::InteriorPixel({2.5, 3.5}), std::nullopt);
   for (double begin = -3; begin < 3; begin += 0.0625) {
-    if (const auto pixel = InteriorPixel({begin, begin + 1.875})) {
+    if (const auto pixel = test::InteriorPixel({begin, begin + 1.875})) {
       EXPECT_GE(*pixel, begin);
       EXPECT_LE(*pixel + 1, begin + 1.875);
     }

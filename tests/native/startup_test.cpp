@@ -30,6 +30,33 @@ TEST(CommandLineTest, OnlyTheSecondCharacterChoosesTheMode) {
   }
 }
 
+// The program's name as the system hands it over: quoted (blanks inside kept
+// to the closing quote, which may run straight into the arguments) or not
+// (up to the first blank or tab).
+TEST(CommandLineTest, ArgumentsFollowTheProgramsNameQuotedOrNot) {
+  const struct {
+    const wchar_t* whole;
+    const wchar_t* arguments;
+  } cases[] = {
+      {LR"("C:\Program Files\My Saver\Varominea.scr" /s)", L"/s"},
+      {LR"("C:\Program Files\Varominea.scr"/p 1234)", L"/p 1234"},
+      {L"\"C:\\a b\\x.scr\"  \t /c:42 \t ", L"/c:42"},
+      {LR"("C:\a b\x.scr")", L""},
+      {LR"("C:\a b\unclosed /s)", L""},
+      {LR"("" /s)", L"/s"},
+      {LR"(C:\WINDOWS\VAROMI~1.SCR /p 99)", L"/p 99"},
+      {LR"(C:\Program Files\x.scr /s)", LR"(Files\x.scr /s)"},
+      {L"x.scr\t/S", L"/S"},
+      {L"x.scr", L""},
+      {L"x.scr   ", L""},
+      {L"", L""},
+      {L"   /s", L"/s"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ArgumentsOf(c.whole), c.arguments) << testing::PrintToString(std::wstring(c.whole));
+  }
+}
+
 // The handle the preview branch uses for a command line: the 32-bit number,
 // widened as the system widens handles.
 std::optional<std::intptr_t> HandleOf(const wchar_t* line) {

@@ -7,9 +7,12 @@
 #include <utility>
 
 #include "core/placement.h"
+#include "tests/support/cells.h"
 
 namespace varominea {
 namespace {
+
+using namespace test;
 
 // A centre exactly on the line between two cells may show either of them.
 bool Contains(Span span, double at) {

@@ -13,6 +13,7 @@
 #include "settings_dialog/pelmor_p.h"
 #include "settings_dialog/zoom_win.h"
 #include "support.h"
+#include "tests/support/link_handler_win.h"
 
 namespace {
 
@@ -64,8 +65,6 @@ TEST_F(DialogInProcessTest, ZoomRunsBetweenTheMousePositionAtLoadAndTheDialog) {
     form.Load();
     ASSERT_EQ(g_animations.size(), 1u);
     const RECT window = form.WindowRectPixels();
-    EXPECT_EQ(window.right - window.left, 345);
-    EXPECT_EQ(window.bottom - window.top, 264);
     const RECT origin{mouse.x, mouse.y, mouse.x, mouse.y};
     ExpectAnimation(g_animations[0], form.hwnd(), origin, window);
     EXPECT_FALSE(g_animations[0].visible) << "the animation ends where the dialog then shows";
@@ -83,34 +82,6 @@ TEST_F(DialogInProcessTest, ZoomRunsBetweenTheMousePositionAtLoadAndTheDialog) {
   }
 }
 
-// Makes opening https addresses fail in this prefix for as long as it lives.
-class FailingHttpsHandler {
- public:
-  FailingHttpsHandler() {
-    wchar_t old[1024] = {};
-    DWORD size = sizeof old;
-    if (!RegGetValueW(HKEY_CLASSES_ROOT, kKey, nullptr, RRF_RT_REG_SZ, nullptr, old, &size)) {
-      old_ = old;
-    }
-    ok_ = Set(L"\"C:\\no such folder\\no such program.exe\" \"%1\"");
-  }
-  FailingHttpsHandler(const FailingHttpsHandler&) = delete;
-  FailingHttpsHandler& operator=(const FailingHttpsHandler&) = delete;
-  ~FailingHttpsHandler() {
-    if (!old_ || !Set(*old_)) RegDeleteKeyValueW(HKEY_CLASSES_ROOT, kKey, nullptr);
-  }
-  bool ok() const { return ok_; }
-
- private:
-  static constexpr const wchar_t* kKey = L"https\\shell\\open\\command";
-  static bool Set(const std::wstring& command) {
-    const auto bytes = static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t));
-    return !RegSetKeyValueW(HKEY_CLASSES_ROOT, kKey, nullptr, REG_SZ, command.c_str(), bytes);
-  }
-  bool ok_ = false;
-  std::optional<std::wstring> old_;
-};
-
 HCURSOR ShownCursor() {
   CURSORINFO info{};
   info.cbSize = sizeof info;
@@ -118,7 +89,7 @@ HCURSOR ShownCursor() {
 }
 
 TEST_F(DialogInProcessTest, AfterALinkPressEachPlaceShowsItsOwnCursorAgain) {
-  FailingHttpsHandler handler;
+  test::HttpsHandler handler(test::kFailingLinkCommand);
   ASSERT_TRUE(handler.ok());
   Pelmor_P form;
   form.Load();

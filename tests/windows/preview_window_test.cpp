@@ -11,6 +11,8 @@
 #include "preview/pelmor_r.h"
 #include "resources/resource_ids.h"
 #include "support.h"
+#include "tests/support/host_window_win.h"
+#include "tests/support/screen_win.h"
 
 namespace {
 
@@ -49,66 +51,37 @@ TEST(ResourceTest, CursorsLoadWithTheirHotSpotsAndMissingResourcesGiveNothing) {
   EXPECT_EQ(Picture::FromBitmapResource(IDR_PREVIEW_PICTURE), nullptr);
 }
 
-// A host window with a grey child preview area, as the control panel has.
-class PreviewArea {
- public:
-  PreviewArea(int width, int height) {
-    static const wchar_t* kClass = [] {
-      WNDCLASSW wc{};
-      wc.lpfnWndProc = DefWindowProcW;
-      wc.hInstance = GetModuleHandleW(nullptr);
-      wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
-      wc.lpszClassName = L"VaromineaPreviewHost";
-      RegisterClassW(&wc);
-      return wc.lpszClassName;
-    }();
-    host_ = CreateWindowExW(0, kClass, L"host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 40, 30,
-                            width + 100, height + 80, nullptr, nullptr, GetModuleHandleW(nullptr),
-                            nullptr);
-    area_ = CreateWindowExW(0, kClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 30, 20, width,
-                            height, host_, nullptr, GetModuleHandleW(nullptr), nullptr);
-  }
-  PreviewArea(const PreviewArea&) = delete;
-  PreviewArea& operator=(const PreviewArea&) = delete;
-  ~PreviewArea() { DestroyWindow(host_); }
-  HWND area() const { return area_; }
-
- private:
-  HWND host_ = nullptr;
-  HWND area_ = nullptr;
-};
-
 TEST(PreviewWindowTest, CoversTheAreaWithThePictureAsItsChild) {
   for (const auto& [w, h] : {std::pair{152, 112}, {61, 47}, {300, 226}, {40, 30}}) {
     SCOPED_TRACE(std::to_string(w) + " x " + std::to_string(h));
-    PreviewArea area(w, h);
+    test::PreviewArea area(w, h);
     varominea::Pelmor_R preview;
     EXPECT_EQ(preview.Img_Prev.bounds().right, 187);  // design size until placed
-    ASSERT_TRUE(varominea::ShowPreviewIn(preview, area.area()));
+    ASSERT_TRUE(varominea::ShowPreviewIn(preview, area.area.hwnd()));
     test::Pump(300);
 
-    EXPECT_EQ(GetAncestor(preview.hwnd(), GA_PARENT), area.area());
+    EXPECT_EQ(GetAncestor(preview.hwnd(), GA_PARENT), area.area.hwnd());
     RECT outer{}, own{};
-    GetWindowRect(area.area(), &outer);
+    GetWindowRect(area.area.hwnd(), &outer);
     GetWindowRect(preview.hwnd(), &own);
     EXPECT_TRUE(EqualRect(&outer, &own));
 
     // The screen from one pixel outside the area: the picture's green along
     // every edge, dark in the middle, and nothing of it outside.
-    test::Canvas shot(w + 2, h + 2, RGB(255, 0, 255));
-    {
-      platform::WindowDc screen(nullptr);
-      BitBlt(shot.dc(), 0, 0, w + 2, h + 2, screen.get(), outer.left - 1, outer.top - 1, SRCCOPY);
-    }
+    const test::ScreenShot screen(
+        RECT{outer.left - 1, outer.top - 1, outer.right + 1, outer.bottom + 1});
+    const auto shot_pixel = [&](int x, int y) {
+      return screen.pixel(outer.left - 1 + x, outer.top - 1 + y);
+    };
     for (int x = 1; x <= w; ++x) {
-      ASSERT_TRUE(IsEdgeGreen(shot.pixel(x, 1)) && IsEdgeGreen(shot.pixel(x, h))) << "x " << x;
-      ASSERT_FALSE(IsEdgeGreen(shot.pixel(x, 0)) || IsEdgeGreen(shot.pixel(x, h + 1))) << x;
+      ASSERT_TRUE(IsEdgeGreen(shot_pixel(x, 1)) && IsEdgeGreen(shot_pixel(x, h))) << "x " << x;
+      ASSERT_FALSE(IsEdgeGreen(shot_pixel(x, 0)) || IsEdgeGreen(shot_pixel(x, h + 1))) << x;
     }
     for (int y = 1; y <= h; ++y) {
-      ASSERT_TRUE(IsEdgeGreen(shot.pixel(1, y)) && IsEdgeGreen(shot.pixel(w, y))) << "y " << y;
-      ASSERT_FALSE(IsEdgeGreen(shot.pixel(0, y)) || IsEdgeGreen(shot.pixel(w + 1, y))) << y;
+      ASSERT_TRUE(IsEdgeGreen(shot_pixel(1, y)) && IsEdgeGreen(shot_pixel(w, y))) << "y " << y;
+      ASSERT_FALSE(IsEdgeGreen(shot_pixel(0, y)) || IsEdgeGreen(shot_pixel(w + 1, y))) << y;
     }
-    EXPECT_TRUE(IsDark(shot.pixel(1 + w / 2, 1 + h / 2)));
+    EXPECT_TRUE(IsDark(shot_pixel(1 + w / 2, 1 + h / 2)));
     preview.Unload();
     MSG msg;  // takes the quit request the last window's end posts
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);

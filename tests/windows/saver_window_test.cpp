@@ -11,6 +11,7 @@
 #include "core/shared_values.h"
 #include "saver/pelmor_s.h"
 #include "support.h"
+#include "tests/support/cells.h"
 
 namespace varominea {
 namespace {
@@ -38,7 +39,7 @@ void Start(Pelmor_S& saver) {
 
 TEST(SaverWindowTest, LoopStopsAfterThePumpOfTheFrameThatSetTheFlag) {
   EndingThrows ending;
-  Pelmor_S saver;
+  Pelmor_S saver(/*command_line_empty=*/false);
   Start(saver);
   FillSquareField(*PixelField);
   const std::uint8_t corner = PixelField->at(1, 1);
@@ -57,7 +58,7 @@ TEST(SaverWindowTest, WithoutAFieldTheFirstTickEndsQuietly) {
   EndingThrows ending;
   for (std::int16_t pattern : {std::int16_t{0}, std::int16_t{1}}) {
     ProcPattern = pattern;
-    Pelmor_S saver;
+    Pelmor_S saver(/*command_line_empty=*/false);
     Start(saver);
     // As if the allocation had failed: no field, no address.
     PixelField.reset();
@@ -104,8 +105,8 @@ TEST(FrameBlitTest, SourceOutsideTheBitmapIsNeitherReadNorDrawn) {
   // Bitmap column c, row r from the bottom shows at cell (c + 1, r + 2).
   for (const auto& [c, r] : {std::pair{0, 0}, std::pair{100, 37}, std::pair{254, 253}}) {
     const RgbQuad& q = dib.bmiColors[bits[r * 256 + c]];
-    EXPECT_EQ(canvas.pixel(*InteriorPixel(CellColumns(blit, c + 1)),
-                           *InteriorPixel(CellRows(blit, r + 2))),
+    EXPECT_EQ(canvas.pixel(*test::InteriorPixel(test::CellColumns(blit, c + 1)),
+                           *test::InteriorPixel(test::CellRows(blit, r + 2))),
               RGB(q.rgbRed, q.rgbGreen, q.rgbBlue))
         << "bitmap column " << c << ", row " << r;
   }

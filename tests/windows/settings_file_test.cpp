@@ -15,6 +15,7 @@
 #include "resources/texts.h"
 #include "settings/profile_file_win.h"
 #include "settings/settings_win.h"
+#include "tests/support/settings_text.h"
 
 namespace {
 
@@ -79,10 +80,7 @@ class HeldFile {
   platform::OwnedFile thread_;
 };
 
-std::string SettingsText(const std::string& image_size, const std::string& proc_pattern) {
-  return std::string("[Section]\r\n") + texts::kKeyImageSize + "=" + image_size + "\r\n" +
-         texts::kKeyProcPattern + "=" + proc_pattern + "\r\n";
-}
+using test::SettingsText;
 
 // A fresh folder for one test, with LOCALAPPDATA pointing into it; the
 // settings record starts at zero.
@@ -206,7 +204,7 @@ TEST_F(SettingsFileTest, AFailedWriteKeepsTheOldFile) {
   // A folder named like the file is neither read nor replaced.
   ASSERT_TRUE(CreateDirectoryW(files_.beside_program.c_str(), nullptr));
   ApiResult = 1;
-  WriteIni("Section", texts::kKeyImageSize, " 1", files_.beside_program);
+  EXPECT_FALSE(WriteIniValue("Section", texts::kKeyImageSize, " 1", files_.beside_program));
   EXPECT_EQ(ApiResult, 0);
   EXPECT_EQ(ReadIni("Section", texts::kKeyImageSize, files_.beside_program), "");
   EXPECT_TRUE(GetFileAttributesW(files_.beside_program.c_str()) & FILE_ATTRIBUTE_DIRECTORY);

@@ -1,0 +1,61 @@
+// Reading the saver's frames back from the screen: which frame number a
+// still picture shows, sampled at whole pixels inside single cells, with the
+// saver's thread held still while the picture is taken.
+#pragma once
+
+#include <windows.h>
+
+#include <bitset>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "tests/support/cells.h"
+#include "tests/support/screen_win.h"
+
+namespace test {
+
+// A thread suspended for as long as this lives (GetThreadContext returns
+// only once it has really stopped), and the X server given time to finish
+// what it was sent before the stop.
+class Frozen {
+ public:
+  explicit Frozen(HANDLE thread);
+  Frozen(const Frozen&) = delete;
+  Frozen& operator=(const Frozen&) = delete;
+  ~Frozen();
+
+ private:
+  HANDLE thread_;
+};
+
+// The field's value at cell (x, y) before the first step: nested squares, or
+// the ring fill before smoothing (the rounded-down distance from cell
+// (128, 128), 0 closer than 10).
+std::uint8_t SquareStart(int x, int y);
+std::uint8_t RingStart(int x, int y);
+
+// A screen pixel wholly inside one cell, and the cell's value before the
+// first step.
+struct CellSample {
+  int x;
+  int y;
+  std::uint8_t start;
+};
+
+// Samples of the cells (x, y) of a drawing area at `display` (screen
+// pixels) that are on the screen and for which `include` holds.
+std::vector<CellSample> SampleCells(RECT display, const std::function<bool(int, int)>& include,
+                                    std::uint8_t (*start)(int, int));
+
+// The frame numbers n (mod 256) at which every sample shows the palette
+// colour of (start - n) mod 256.
+std::bitset<256> ConsistentFrames(const std::vector<CellSample>& samples, const ScreenShot& shot);
+
+// Non-black whole pixels of the screen inside the drawing area's columns x
+// rows (relative to `display`), or, with inside false, outside them.
+int NonBlack(const ScreenShot& shot, RECT display, Span columns, Span rows, bool inside = true);
+// Non-black pixels anywhere outside the drawing area.
+int NonBlackOutside(const ScreenShot& shot, RECT display);
+
+}  // namespace test
