@@ -253,23 +253,11 @@ const std::array<std::uint32_t, 256>& Palette() {
   return colours;
 }
 
-std::uint8_t SquareStart(int x, int y) {
-  static const std::unique_ptr<varominea::ByteField> field = [] {
-    auto f = varominea::ByteField::Allocate();
-    varominea::FillSquareField(*f);
-    return f;
-  }();
-  return field->at(x, y);
-}
+using test::RingStart;
+using test::SquareStart;
 
-// The ring fill before smoothing; smoothing never reaches columns 1, 2, 255
-// and 256 or rows 1, 2, 257 and 258.
-std::uint8_t RingStart(int x, int y) {
-  const int squared = (x - 128) * (x - 128) + (y - 128) * (y - 128);
-  int d = 0;
-  while ((d + 1) * (d + 1) <= squared) ++d;
-  return static_cast<std::uint8_t>(d < 10 ? 0 : d);
-}
+// Smoothing never reaches columns 1, 2, 255 and 256 or rows 1, 2, 257 and
+// 258 of the ring fill.
 bool RingUnsmoothed(int x, int y) {
   return x == 1 || x == 2 || x == 255 || y == 2;
 }

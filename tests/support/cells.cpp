@@ -1,8 +1,28 @@
 #include "tests/support/cells.h"
 
 #include <cmath>
+#include <memory>
+
+#include "core/patterns.h"
+#include "core/pixel_field.h"
 
 namespace test {
+
+std::uint8_t SquareStart(int x, int y) {
+  static const std::unique_ptr<varominea::ByteField> field = [] {
+    auto f = varominea::ByteField::Allocate();
+    varominea::FillSquareField(*f);
+    return f;
+  }();
+  return field->at(x, y);
+}
+
+std::uint8_t RingStart(int x, int y) {
+  const int squared = (x - 128) * (x - 128) + (y - 128) * (y - 128);
+  int d = 0;
+  while ((d + 1) * (d + 1) <= squared) ++d;
+  return static_cast<std::uint8_t>(d < 10 ? 0 : d);
+}
 
 using varominea::FrameBlit;
 

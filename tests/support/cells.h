@@ -3,6 +3,7 @@
 // tests that read the saver's pixels back sample.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 
 #include "core/placement.h"
@@ -26,6 +27,13 @@ Span CellRows(const varominea::FrameBlit& blit, int y);
 // they are.
 Span LeftStripColumns(const varominea::FrameBlit& blit);
 Span BottomStripRows(const varominea::FrameBlit& blit);
+
+// The field's value at cell (x, y) before the first step: nested squares, or
+// the ring fill before smoothing (the rounded-down distance from cell
+// (128, 128), 0 closer than 10; worked out here rather than with the
+// product's square root).
+std::uint8_t SquareStart(int x, int y);
+std::uint8_t RingStart(int x, int y);
 
 // The whole pixel nearest the middle of a span that lies entirely inside it,
 // whatever way the platform rounds the span's edges; std::nullopt when the

@@ -2,11 +2,8 @@
 
 #include <array>
 #include <cmath>
-#include <memory>
 
 #include "core/dib_header.h"
-#include "core/patterns.h"
-#include "core/pixel_field.h"
 
 namespace test {
 namespace {
@@ -39,23 +36,6 @@ Frozen::Frozen(HANDLE thread) : thread_(thread) {
 
 Frozen::~Frozen() {
   ResumeThread(thread_);
-}
-
-std::uint8_t SquareStart(int x, int y) {
-  static const std::unique_ptr<varominea::ByteField> field = [] {
-    auto f = varominea::ByteField::Allocate();
-    varominea::FillSquareField(*f);
-    return f;
-  }();
-  return field->at(x, y);
-}
-
-std::uint8_t RingStart(int x, int y) {
-  // Worked out here rather than with the product's square root.
-  const int squared = (x - 128) * (x - 128) + (y - 128) * (y - 128);
-  int d = 0;
-  while ((d + 1) * (d + 1) <= squared) ++d;
-  return static_cast<std::uint8_t>(d < 10 ? 0 : d);
 }
 
 std::vector<CellSample> SampleCells(RECT display, const std::function<bool(int, int)>& include,

@@ -29,12 +29,6 @@ class Frozen {
   HANDLE thread_;
 };
 
-// The field's value at cell (x, y) before the first step: nested squares, or
-// the ring fill before smoothing (the rounded-down distance from cell
-// (128, 128), 0 closer than 10).
-std::uint8_t SquareStart(int x, int y);
-std::uint8_t RingStart(int x, int y);
-
 // A screen pixel wholly inside one cell, and the cell's value before the
 // first step.
 struct CellSample {
