@@ -32,8 +32,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   std::wstring command_line = L"/p ";
   for (const char c : text) command_line += static_cast<wchar_t>(static_cast<unsigned char>(c));
-  const std::optional<std::int32_t> parent = varominea::PreviewParent(command_line);
-  if (parent) Check(std::fabs(leading - *parent) <= 0.5);
+  // A negative number names the handle of the same 32 bits.
+  const std::optional<std::uint32_t> parent = varominea::PreviewParent(command_line);
+  if (parent) {
+    const double rounded = std::nearbyint(leading);  // halves to even
+    Check(*parent == (rounded < 0 ? rounded + 4294967296.0 : rounded));
+  }
 
   // Any double, including infinities and NaNs, converts or is refused.
   if (text.size() >= sizeof(double)) {
