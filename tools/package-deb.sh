@@ -27,6 +27,15 @@ while [[ $# -gt 0 ]]; do
   esac
 done
 build="$build/deb"
+# The same package from the same commit, wherever and whenever it is built:
+# no build paths in the program (VAROMINEA_REPRODUCIBLE), and every time
+# stamp in the archive the last commit's time; folders made for the package
+# get the usual modes whatever the caller's umask.
+umask 022
+if [[ -z "${SOURCE_DATE_EPOCH:-}" ]]; then
+  SOURCE_DATE_EPOCH="$(git -C "$root" log -1 --format=%ct)"
+fi
+export SOURCE_DATE_EPOCH
 export DEB_BUILD_MAINT_OPTIONS="hardening=+all"
 cppflags="$(dpkg-buildflags --get CPPFLAGS)"
 cmake -S "$root" -B "$build" \
@@ -36,7 +45,7 @@ cmake -S "$root" -B "$build" \
   -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CXXFLAGS) $cppflags" \
   -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" \
   -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON \
-  -DBUILD_TESTING=OFF -DVAROMINEA_BENCH=OFF >/dev/null
+  -DVAROMINEA_REPRODUCIBLE=ON -DBUILD_TESTING=OFF -DVAROMINEA_BENCH=OFF >/dev/null
 cmake --build "$build" --target varominea -j"$(nproc)"
 
 rm -rf "$build/cpack"
