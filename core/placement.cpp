@@ -30,6 +30,11 @@ std::optional<double> CentredOffset(std::int16_t screen_px, std::int16_t extent_
   return *difference / 2.0;
 }
 
+std::optional<std::int16_t> CentredPixel(std::int16_t screen_px, std::int16_t extent_px) {
+  const std::optional<double> offset = CentredOffset(screen_px, extent_px);
+  return offset ? ToInt16(*offset) : std::nullopt;
+}
+
 FrameBlit FrameBlitFor(std::int16_t width_px, std::int16_t height_px) {
   return FrameBlit{0, 0, width_px, height_px, -1, -2, 256, 256};
 }

@@ -27,6 +27,9 @@ std::optional<AreaSize> DrawingAreaFor(std::int16_t image_size, std::int16_t scr
 // with the subtraction in 16 bits (std::nullopt when it overflows) and the
 // halving exact, so an odd difference leaves a half pixel.
 std::optional<double> CentredOffset(std::int16_t screen_px, std::int16_t extent_px);
+// That offset as a whole pixel, a half rounded to even as the window system
+// rounds it; std::nullopt when the offset cannot be computed.
+std::optional<std::int16_t> CentredPixel(std::int16_t screen_px, std::int16_t extent_px);
 
 // The arguments of the per-frame stretching blit: the whole drawing area as
 // destination, and a 256 x 256 source that starts one column left of and two

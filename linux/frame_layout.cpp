@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core/numbers.h"
 #include "core/placement.h"
 
 namespace varominea::x11 {
@@ -13,14 +12,6 @@ namespace {
 // bits the Windows saver computes its placement in.
 std::int16_t Clamp16(int value) {
   return static_cast<std::int16_t>(std::clamp(value, 0, 32767));
-}
-
-// The Windows saver's centring: (window - area) / 2 in 16 bits, a half pixel
-// rounded to even; 0 where that cannot be computed.
-int CentredStart(std::int16_t window, std::int16_t area) {
-  const auto offset = CentredOffset(window, area);
-  const auto pixel = offset ? ToInt16(*offset) : std::nullopt;
-  return pixel ? *pixel : 0;
 }
 
 }  // namespace
@@ -34,8 +25,10 @@ FrameLayout LayoutFrame(int window_width, int window_height, std::int16_t image_
   if (!area) return layout;
   layout.area_width = area->width;
   layout.area_height = area->height;
-  layout.area_left = CentredStart(width16, area->width);
-  layout.area_top = CentredStart(height16, area->height);
+  // Centred as the Windows saver centres its Display; 0 where that offset
+  // cannot be computed.
+  layout.area_left = CentredPixel(width16, area->width).value_or(0);
+  layout.area_top = CentredPixel(height16, area->height).value_or(0);
 
   const int left = std::max(layout.area_left, 0);
   const int top = std::max(layout.area_top, 0);

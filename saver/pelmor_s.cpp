@@ -91,14 +91,12 @@ void Pelmor_S::Form_Load() {
     Display.Move(at.x, at.y, drawing_area_.width, drawing_area_.height);
   });
   step([&] {
-    const auto left = CentredOffset(screen_px_.width, drawing_area_.width);
-    const auto pixel = left ? ToInt16(*left) : std::nullopt;
+    const auto pixel = CentredPixel(screen_px_.width, drawing_area_.width);
     if (pixel) Display.Move(*pixel, DisplayPosition().y, drawing_area_.width, drawing_area_.height);
     return pixel.has_value();
   });
   step([&] {
-    const auto top = CentredOffset(screen_px_.height, drawing_area_.height);
-    const auto pixel = top ? ToInt16(*top) : std::nullopt;
+    const auto pixel = CentredPixel(screen_px_.height, drawing_area_.height);
     if (pixel) Display.Move(DisplayPosition().x, *pixel, drawing_area_.width, drawing_area_.height);
     return pixel.has_value();
   });

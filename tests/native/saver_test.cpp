@@ -258,6 +258,11 @@ TEST(SaverPlacementTest, CentringOuterExtentAndUnknownSizes) {
   EXPECT_EQ(CentredOffset(32767, 0), 16383.5);
   EXPECT_FALSE(CentredOffset(-32768, 1));  // 16-bit subtraction overflows
   EXPECT_FALSE(CentredOffset(32767, -1));
+  // As whole pixels, halves go to even.
+  EXPECT_EQ(CentredPixel(1023, 800), 112);
+  EXPECT_EQ(CentredPixel(1025, 800), 112);
+  EXPECT_EQ(CentredPixel(479, 600), -60);
+  EXPECT_FALSE(CentredPixel(-32768, 1));
   // Up to 2,184 px at 15 twips per pixel the window is 15 times the screen;
   // beyond, that would pass 32,767 px, and it is the screen's size.
   EXPECT_EQ(OuterExtentTwips(2184L * 15 * 15, 2184L * 15, 15), 2184L * 15 * 15);
