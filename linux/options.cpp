@@ -1,6 +1,8 @@
 #include "linux/options.h"
 
 #include <charconv>
+#include <initializer_list>
+#include <utility>
 
 namespace varominea::x11 {
 namespace {
@@ -21,6 +23,16 @@ std::optional<long> ParseDelay(std::string_view text) {
   const auto value = WholeNumber(text, 10);
   if (!value || *value > static_cast<unsigned long>(kMaxDelayUs)) return std::nullopt;
   return static_cast<long>(*value);
+}
+
+// The setting a word names among `choices`, or nothing.
+std::optional<std::int16_t> Choose(
+    std::string_view word,
+    std::initializer_list<std::pair<std::string_view, std::int16_t>> choices) {
+  for (const auto& [name, setting] : choices) {
+    if (word == name) return setting;
+  }
+  return std::nullopt;
 }
 
 }  // namespace
@@ -81,25 +93,15 @@ std::variant<Options, UsageError> ParseOptions(std::span<const std::string_view>
     } else if (arg == "pattern") {
       const auto text = value();
       if (!text) return UsageError{"--pattern needs square or ring"};
-      if (*text == "square") {
-        options.proc_pattern = 0;
-      } else if (*text == "ring") {
-        options.proc_pattern = 1;
-      } else {
-        return bad_value(*text);
-      }
+      const auto pattern = Choose(*text, {{"square", 0}, {"ring", 1}});
+      if (!pattern) return bad_value(*text);
+      options.proc_pattern = *pattern;
     } else if (arg == "size") {
       const auto text = value();
       if (!text) return UsageError{"--size needs full, 800x600 or 640x480"};
-      if (*text == "full") {
-        options.image_size = 0;
-      } else if (*text == "800x600") {
-        options.image_size = 1;
-      } else if (*text == "640x480") {
-        options.image_size = 2;
-      } else {
-        return bad_value(*text);
-      }
+      const auto size = Choose(*text, {{"full", 0}, {"800x600", 1}, {"640x480", 2}});
+      if (!size) return bad_value(*text);
+      options.image_size = *size;
     } else if (arg == "delay") {
       const auto text = value();
       if (!text) return UsageError{"--delay needs a number of microseconds"};

@@ -124,13 +124,15 @@ class Saver {
       std::fputs("varominea: out of memory\n", stderr);
       return 1;
     }
-    ReadPAL_Newton(dib_);
     params_.Width = 256;
     params_.Height = 256;
     params_.Bits = &field_->at(1, 2);
-    FillDibHeader(dib_, params_);
     BuildKernel();
-    colours_ = ColoursFor(display_, surface_, dib_);
+    // Only the colour table is used: the frame is drawn by this program, not
+    // blitted from a device-independent bitmap.
+    DibHeaderRecord dib{};
+    ReadPAL_Newton(dib);
+    colours_ = ColoursFor(display_, surface_, dib);
     gc_.emplace(display_, XCreateGC(display_, surface_.window, 0, nullptr));
     XSetForeground(display_, gc_->get(), colours_.black);
     if (options_.proc_pattern != 0) {
@@ -388,7 +390,6 @@ class Saver {
   Atom delete_window_ = 0;
 
   std::unique_ptr<ByteField> field_;
-  DibHeaderRecord dib_{};
   KernelParamBlock params_;
   Colours colours_;
   std::optional<GcOwner> gc_;

@@ -10,7 +10,6 @@
 
 #include <cstddef>
 #include <cstdlib>
-#include <utility>
 
 namespace varominea::x11 {
 
@@ -32,8 +31,6 @@ class DisplayOwner {
 class FileDescriptor {
  public:
   explicit FileDescriptor(int fd = -1) : fd_(fd) {}
-  FileDescriptor(FileDescriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-  FileDescriptor& operator=(FileDescriptor&&) = delete;
   FileDescriptor(const FileDescriptor&) = delete;
   FileDescriptor& operator=(const FileDescriptor&) = delete;
   ~FileDescriptor() {
@@ -45,36 +42,26 @@ class FileDescriptor {
   int fd_;
 };
 
-// A window this program created; destroyed with its owner.
-class WindowOwner {
+// A resource this program created on the display, freed by `Free` with its
+// owner.
+template <typename Handle, auto Free>
+class DisplayResource {
  public:
-  WindowOwner(Display* display, Window window) : display_(display), window_(window) {}
-  WindowOwner(const WindowOwner&) = delete;
-  WindowOwner& operator=(const WindowOwner&) = delete;
-  ~WindowOwner() {
-    if (window_ != 0) XDestroyWindow(display_, window_);
+  DisplayResource(Display* display, Handle handle) : display_(display), handle_(handle) {}
+  DisplayResource(const DisplayResource&) = delete;
+  DisplayResource& operator=(const DisplayResource&) = delete;
+  ~DisplayResource() {
+    if (handle_ != Handle{}) Free(display_, handle_);
   }
-  Window get() const { return window_; }
+  Handle get() const { return handle_; }
 
  private:
   Display* display_;
-  Window window_;
+  Handle handle_;
 };
 
-class GcOwner {
- public:
-  GcOwner(Display* display, GC gc) : display_(display), gc_(gc) {}
-  GcOwner(const GcOwner&) = delete;
-  GcOwner& operator=(const GcOwner&) = delete;
-  ~GcOwner() {
-    if (gc_ != nullptr) XFreeGC(display_, gc_);
-  }
-  GC get() const { return gc_; }
-
- private:
-  Display* display_;
-  GC gc_;
-};
+using WindowOwner = DisplayResource<Window, &XDestroyWindow>;
+using GcOwner = DisplayResource<GC, &XFreeGC>;
 
 // A client-side ZPixmap image in the server's format, its pixels either in
 // a shared-memory segment the server reads directly, or in ordinary memory
