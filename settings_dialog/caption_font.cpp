@@ -24,7 +24,8 @@ bool Has(const std::vector<InstalledFace>& installed, const std::wstring& name) 
 
 }  // namespace
 
-std::wstring ChooseCaptionFace(const std::vector<InstalledFace>& installed) {
+std::wstring ChooseCaptionFace(const std::vector<InstalledFace>& installed,
+                               const std::function<bool(const std::wstring&)>& draws_captions) {
   const std::wstring designed = texts::kDialogFontFace;
   // The designed face under its Japanese and its English family name.
   if (Has(installed, designed) || Has(installed, L"MS PGothic")) return designed;
@@ -33,8 +34,8 @@ std::wstring ChooseCaptionFace(const std::vector<InstalledFace>& installed) {
     if (Has(installed, face)) return face;
   }
   for (const InstalledFace& face : installed) {
-    if (face.japanese && face.proportional && face.draws_captions && !face.name.empty() &&
-        face.name[0] != L'@') {
+    if (face.japanese && face.proportional && !face.name.empty() && face.name[0] != L'@' &&
+        draws_captions(face.name)) {
       return face.name;
     }
   }

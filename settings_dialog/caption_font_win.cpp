@@ -20,7 +20,7 @@ int CALLBACK CollectFace(const LOGFONTW* font, const TEXTMETRICW* metrics, DWORD
   const auto known = std::find_if(faces.begin(), faces.end(),
                                   [&](const InstalledFace& face) { return face.name == name; });
   if (known == faces.end()) {
-    faces.push_back(InstalledFace{name, japanese, proportional, false});
+    faces.push_back(InstalledFace{name, japanese, proportional});
   } else {
     // Listed again for another character set.
     known->japanese = known->japanese || japanese;
@@ -65,17 +65,15 @@ std::vector<InstalledFace> InstalledFaces() {
   LOGFONTW all{};
   all.lfCharSet = DEFAULT_CHARSET;  // every family in every character set
   EnumFontFamiliesExW(screen.get(), &all, &CollectFace, reinterpret_cast<LPARAM>(&faces), 0);
-  const std::wstring characters = CaptionCharacters();
-  for (InstalledFace& face : faces) {
-    if (face.japanese && face.proportional) {
-      face.draws_captions = DrawsEveryCharacter(screen.get(), face.name, characters);
-    }
-  }
   return faces;
 }
 
 std::wstring InstalledCaptionFace() {
-  return ChooseCaptionFace(InstalledFaces());
+  const std::wstring characters = CaptionCharacters();
+  return ChooseCaptionFace(InstalledFaces(), [&](const std::wstring& face) {
+    const platform::WindowDc screen(nullptr);
+    return screen && DrawsEveryCharacter(screen.get(), face, characters);
+  });
 }
 
 }  // namespace varominea::dialog

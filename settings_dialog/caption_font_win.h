@@ -8,9 +8,7 @@
 
 namespace varominea::dialog {
 
-// Every font family installed, once per family. Whether a face draws the
-// captions is only looked at for proportional Japanese faces (false for the
-// others).
+// Every font family installed, once per family.
 std::vector<InstalledFace> InstalledFaces();
 
 // ChooseCaptionFace over the installed families.

@@ -101,28 +101,35 @@ TEST(DialogLayoutTest, EverySizeAndPositionScalesWithTheDisplayDensity) {
 // system's Japanese interface faces in order, else a proportional Japanese
 // face that draws the captions, else the designed name for the mapper.
 TEST(CaptionFontTest, ChoosesAnInstalledFaceThatDrawsTheCaptions) {
-  const InstalledFace droid{L"Droid Sans Fallback", true, true, false};  // no Latin letters
-  const InstalledFace ipa{L"IPAPGothic", true, true, true};
-  const InstalledFace ipa_fixed{L"IPAGothic", true, false, true};
-  const InstalledFace ipa_vertical{L"@IPAPGothic", true, true, true};
-  const InstalledFace latin{L"Tahoma", false, true, false};
-  const InstalledFace meiryo{L"Meiryo UI", true, true, true};
-  const InstalledFace ms_ui{L"ms ui gothic", true, true, true};
+  const InstalledFace droid{L"Droid Sans Fallback", true, true};  // no Latin letters
+  const InstalledFace ipa{L"IPAPGothic", true, true};
+  const InstalledFace ipa_fixed{L"IPAGothic", true, false};
+  const InstalledFace ipa_vertical{L"@IPAPGothic", true, true};
+  const InstalledFace latin{L"Tahoma", false, true};
+  const InstalledFace meiryo{L"Meiryo UI", true, true};
+  const InstalledFace ms_ui{L"ms ui gothic", true, true};
   const std::wstring designed = L"ＭＳ Ｐゴシック";
   const struct {
     std::vector<InstalledFace> installed;
     std::wstring chosen;
+    bool glyphs_looked_up;  // only when no designed or interface face is installed
   } cases[] = {
-      {{latin, ipa, {designed, true, true, true}}, designed},
-      {{ipa, {L"MS PGothic", true, true, true}}, designed},
-      {{ipa, ms_ui, meiryo}, L"Meiryo UI"},
-      {{ipa, ms_ui}, L"MS UI Gothic"},
-      {{droid, ipa_vertical, ipa_fixed, latin, ipa}, L"IPAPGothic"},
-      {{droid, ipa_vertical, ipa_fixed, latin}, designed},
-      {{}, designed},
+      {{latin, ipa, {designed, true, true}}, designed, false},
+      {{ipa, {L"MS PGothic", true, true}}, designed, false},
+      {{ipa, ms_ui, meiryo}, L"Meiryo UI", false},
+      {{ipa, ms_ui}, L"MS UI Gothic", false},
+      {{droid, ipa_vertical, ipa_fixed, latin, ipa}, L"IPAPGothic", true},
+      {{droid, ipa_vertical, ipa_fixed, latin}, designed, true},
+      {{}, designed, false},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(ChooseCaptionFace(c.installed), c.chosen) << c.installed.size();
+    int looked_up = 0;
+    const auto draws_captions = [&](const std::wstring& face) {
+      ++looked_up;
+      return face != droid.name && face != latin.name;
+    };
+    EXPECT_EQ(ChooseCaptionFace(c.installed, draws_captions), c.chosen) << c.installed.size();
+    EXPECT_EQ(looked_up > 0, c.glyphs_looked_up) << c.installed.size();
   }
 }
 
