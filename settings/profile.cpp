@@ -2,7 +2,7 @@
 
 #include <vector>
 
-namespace platform {
+namespace varominea::profile {
 namespace {
 
 // The rules below are written once for both encodings: `Char` is char for
@@ -403,4 +403,4 @@ std::optional<std::string> SetProfileValue(std::string_view file_bytes, std::str
   return EncodeUtf16Le(*updated, OddByte(file_bytes));
 }
 
-}  // namespace platform
+}  // namespace varominea::profile

@@ -25,7 +25,7 @@
 #include <string>
 #include <string_view>
 
-namespace platform {
+namespace varominea::profile {
 
 // At most this many bytes of a value are read, as with the system's reader.
 inline constexpr std::size_t kMaxProfileValueBytes = 255;
@@ -73,4 +73,4 @@ std::optional<std::string> SetProfileValue(std::string_view file_bytes, std::str
                                            std::string_view key, std::string_view value,
                                            const TextConversion& conversion = kAsciiOnly);
 
-}  // namespace platform
+}  // namespace varominea::profile

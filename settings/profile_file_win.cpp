@@ -7,7 +7,7 @@
 #include "platform/handles_win.h"
 #include "settings/profile.h"
 
-namespace platform {
+namespace varominea::profile {
 namespace {
 
 constexpr DWORD kRetryPauseMs = 25;
@@ -16,7 +16,7 @@ struct FindTraits {
   static bool Valid(HANDLE h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
   static void Close(HANDLE h) { FindClose(h); }
 };
-using OwnedFind = Owned<HANDLE, FindTraits>;
+using OwnedFind = platform::Owned<HANDLE, FindTraits>;
 
 // Another program holds the file open without sharing it, or has locked a
 // part of it: worth waiting for.
@@ -86,18 +86,18 @@ std::size_t FileNameStart(const std::wstring& path) {
 
 // A new, empty file beside `path` that no one else uses; its name is
 // returned in `temp_path`. On failure the last error tells why.
-OwnedFile CreateTempBeside(const std::wstring& path, std::wstring& temp_path) {
+platform::OwnedFile CreateTempBeside(const std::wstring& path, std::wstring& temp_path) {
   for (unsigned attempt = 0; attempt < 16; ++attempt) {
     wchar_t suffix[64];
     wsprintfW(suffix, L".%lx-%lx-%x.tmp", GetCurrentProcessId(), GetTickCount(), attempt);
     temp_path = path + suffix;
-    OwnedFile file(CreateFileW(temp_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    platform::OwnedFile file(CreateFileW(temp_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file) return file;
     if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) break;
   }
   temp_path.clear();
-  return OwnedFile();
+  return platform::OwnedFile();
 }
 
 // The number in 1 to 8 lowercase hex digits at the start of `text`, which is
@@ -141,7 +141,7 @@ std::optional<DWORD> TempFileOwner(std::wstring_view name, std::wstring_view fil
 // may not look at (another user's) counts as running.
 bool IsOtherRunningProcess(DWORD pid) {
   if (pid == GetCurrentProcessId()) return false;
-  const OwnedFile process(OpenProcess(SYNCHRONIZE, FALSE, pid));
+  const platform::OwnedKernelObject process(OpenProcess(SYNCHRONIZE, FALSE, pid));
   if (!process) return GetLastError() == ERROR_ACCESS_DENIED;
   return WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
 }
@@ -164,9 +164,9 @@ void RemoveLeftoverTemps(const std::wstring& path) {
 // One read of the whole file; `error` tells why it failed.
 std::optional<FileBytes> ReadOnce(const std::wstring& path, DWORD& error) {
   error = 0;
-  const OwnedFile file(CreateFileW(path.c_str(), GENERIC_READ,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  const platform::OwnedFile file(CreateFileW(
+      path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) {
     error = GetLastError();
     return std::nullopt;
@@ -222,7 +222,7 @@ WriteResult ReplaceFileContents(const std::wstring& path, std::string_view bytes
   }
   RemoveLeftoverTemps(path);
   std::wstring temp_path;
-  OwnedFile temp = CreateTempBeside(path, temp_path);
+  platform::OwnedFile temp = CreateTempBeside(path, temp_path);
   // A folder that takes no new file (access denied, a read-only medium, a
   // place the file system keeps for itself) cannot hold the settings.
   if (!temp) return WriteResult::NotWritable;
@@ -277,4 +277,4 @@ WriteResult WriteProfileValue(const std::wstring& path, std::string_view section
   return ReplaceFileContents(path, *updated);
 }
 
-}  // namespace platform
+}  // namespace varominea::profile

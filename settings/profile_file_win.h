@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-namespace platform {
+namespace varominea::profile {
 
 enum class FileState { Missing, Read, Unreadable, InUse };
 struct FileBytes {
@@ -59,4 +59,4 @@ std::string ReadProfileValue(const std::wstring& path, std::string_view section,
 WriteResult WriteProfileValue(const std::wstring& path, std::string_view section,
                               std::string_view key, std::string_view value);
 
-}  // namespace platform
+}  // namespace varominea::profile

@@ -56,10 +56,10 @@ char UserDecimalSeparator() {
 
 // Writes one key's value, telling how it went; ApiResult gets the success
 // flag, which the settings dialog reads.
-platform::WriteResult StoreValue(const std::string& section, const std::string& key,
-                                 const std::string& value, const std::wstring& file) {
-  const platform::WriteResult result = platform::WriteProfileValue(file, section, key, value);
-  ApiResult = result == platform::WriteResult::Stored ? 1 : 0;
+profile::WriteResult StoreValue(const std::string& section, const std::string& key,
+                                const std::string& value, const std::wstring& file) {
+  const profile::WriteResult result = profile::WriteProfileValue(file, section, key, value);
+  ApiResult = result == profile::WriteResult::Stored ? 1 : 0;
   return result;
 }
 
@@ -80,12 +80,12 @@ SettingsFiles CurrentSettingsFiles() {
 }
 
 std::string ReadIni(const std::string& section, const std::string& key, const std::wstring& file) {
-  return platform::ReadProfileValue(file, section, key);
+  return profile::ReadProfileValue(file, section, key);
 }
 
 bool WriteIniValue(const std::string& section, const std::string& key, const std::string& value,
                    const std::wstring& file) {
-  return StoreValue(section, key, value, file) == platform::WriteResult::Stored;
+  return StoreValue(section, key, value, file) == profile::WriteResult::Stored;
 }
 
 void LoadSettingsFrom(const SettingsFiles& files) {
@@ -93,7 +93,7 @@ void LoadSettingsFrom(const SettingsFiles& files) {
   std::wstring path = files.beside_program;
   char separator = '.';
   step([&] {
-    if (!files.per_user.empty() && platform::IsExistingFile(files.per_user)) path = files.per_user;
+    if (!files.per_user.empty() && profile::IsExistingFile(files.per_user)) path = files.per_user;
   });
   step([&] { separator = UserDecimalSeparator(); });
   const std::pair<const char*, std::int16_t*> settings[] = {{texts::kKeyImageSize, &ImageSize},
@@ -113,11 +113,11 @@ void LoadSettings() {
 }
 
 bool WriteSettingTo(const SettingsFiles& files, const std::string& key, const std::string& value) {
-  using platform::WriteResult;
+  using profile::WriteResult;
   IniValue = value;
   const WriteResult beside = StoreValue(texts::kSection, key, value, files.beside_program);
   if (files.per_user.empty()) return beside == WriteResult::Stored;
-  const bool per_user_exists = platform::IsExistingFile(files.per_user);
+  const bool per_user_exists = profile::IsExistingFile(files.per_user);
   if (beside == WriteResult::Stored) {
     // Keep an existing per-user copy, which the next load reads first, in step.
     return !per_user_exists || WriteIniValue(texts::kSection, key, value, files.per_user);
@@ -131,11 +131,11 @@ bool WriteSettingTo(const SettingsFiles& files, const std::string& key, const st
   if (!per_user_exists) {
     // The copy starts as the file beside the program, so that the settings
     // kept there are not lost; without its contents there is no copy.
-    const platform::FileBytes old = platform::ReadFileBytes(files.beside_program);
+    const profile::FileBytes old = profile::ReadFileBytes(files.beside_program);
     const bool copied =
-        old.state == platform::FileState::Read
-            ? platform::ReplaceFileContents(files.per_user, old.bytes) == WriteResult::Stored
-            : !platform::IsExistingFile(files.beside_program);
+        old.state == profile::FileState::Read
+            ? profile::ReplaceFileContents(files.per_user, old.bytes) == WriteResult::Stored
+            : !profile::IsExistingFile(files.beside_program);
     if (!copied) {
       ApiResult = 0;
       return false;

@@ -136,12 +136,8 @@ void Pelmor_P::LoadDesignPictures() {
 }
 
 std::vector<platform::Label*> Pelmor_P::Labels() {
-  std::vector<platform::Label*> labels{&lbl_URL};
-  for (auto* group : {&lbl_Opt[0], &lbl_Opt[1], &lbl_Opt[2], &lbl_Opt_PT[0], &lbl_Opt_PT[1],
-                      &lbl_K[0], &lbl_K[1], &lbl_items_[0], &lbl_items_[1], &lbl_items_[2]}) {
-    labels.push_back(group);
-  }
-  return labels;
+  return {&lbl_URL,  &lbl_Opt[0], &lbl_Opt[1],    &lbl_Opt[2],    &lbl_Opt_PT[0], &lbl_Opt_PT[1],
+          &lbl_K[0], &lbl_K[1],   &lbl_items_[0], &lbl_items_[1], &lbl_items_[2]};
 }
 
 void Pelmor_P::LayOut(int dpi) {

@@ -9,8 +9,8 @@
 
 #include "settings/profile.h"
 
-using platform::GetProfileValue;
-using platform::SetProfileValue;
+using varominea::profile::GetProfileValue;
+using varominea::profile::SetProfileValue;
 
 static std::string_view Take(std::string_view& input) {
   const std::size_t end = input.find('\x01');
@@ -29,20 +29,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view probe = "\x01";
 
   const std::string read = GetProfileValue(file, section, key);
-  Check(read.size() <= platform::kMaxProfileValueBytes && read.find('\0') == std::string::npos);
+  Check(read.size() <= varominea::profile::kMaxProfileValueBytes &&
+        read.find('\0') == std::string::npos);
   const std::optional<std::string> written = SetProfileValue(file, section, key, value);
   if (!written) return 0;
   Check(SetProfileValue(*written, section, key, value) == written);  // a second write: no change
   // A file stays in its encoding, and a UTF-16 file keeps its odd last byte.
-  Check(platform::EncodingOf(*written) == platform::EncodingOf(file));
+  Check(varominea::profile::EncodingOf(*written) == varominea::profile::EncodingOf(file));
   Check(written->size() % 2 == file.size() % 2 ||
-        platform::EncodingOf(file) == platform::ProfileEncoding::ShiftJis);
+        varominea::profile::EncodingOf(file) == varominea::profile::ProfileEncoding::ShiftJis);
   Check(GetProfileValue(*written, section, probe) == GetProfileValue(file, section, probe));
   Check(GetProfileValue(*written, probe, probe) == GetProfileValue(file, probe, probe));
   // The value reads back as from a file that holds nothing else (names
   // longer than the writer keeps are looked up under other names).
-  if (section.size() <= platform::kMaxProfileNameChars &&
-      key.size() <= platform::kMaxProfileNameChars) {
+  if (section.size() <= varominea::profile::kMaxProfileNameChars &&
+      key.size() <= varominea::profile::kMaxProfileNameChars) {
     const std::optional<std::string> alone = SetProfileValue("", section, key, value);
     Check(alone.has_value() &&
           GetProfileValue(*written, section, key) == GetProfileValue(*alone, section, key));

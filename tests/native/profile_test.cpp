@@ -7,7 +7,7 @@
 
 #include "resources/texts.h"
 
-namespace platform {
+namespace varominea::profile {
 namespace {
 
 using varominea::texts::kKeyImageSize;
@@ -273,4 +273,4 @@ TEST(ProfileTest, NamesAndValuesThatWouldNotReadBackAreRefused) {
 }
 
 }  // namespace
-}  // namespace platform
+}  // namespace varominea::profile

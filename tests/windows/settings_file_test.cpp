@@ -43,13 +43,13 @@ void RemoveTree(const std::wstring& path) {
 }
 
 std::optional<std::string> Bytes(const std::wstring& path) {
-  platform::FileBytes file = platform::ReadFileBytes(path);
-  if (file.state != platform::FileState::Read) return std::nullopt;
+  profile::FileBytes file = profile::ReadFileBytes(path);
+  if (file.state != profile::FileState::Read) return std::nullopt;
   return std::move(file.bytes);
 }
 
 void Put(const std::wstring& path, const std::string& bytes) {
-  ASSERT_EQ(platform::ReplaceFileContents(path, bytes), platform::WriteResult::Stored);
+  ASSERT_EQ(profile::ReplaceFileContents(path, bytes), profile::WriteResult::Stored);
 }
 
 // Holds a file open the way another program does (an editor, a scanner),
@@ -211,15 +211,14 @@ TEST_F(SettingsFileTest, AFailedWriteKeepsTheOldFile) {
 
   // Nor is a file too large to be a profile.
   const std::wstring large = program_folder_ + L"\\large.ini";
-  Put(large, std::string(platform::kMaxProfileFileBytes + 1, 'x'));
-  EXPECT_EQ(platform::WriteProfileValue(large, "Section", "k", "1"), platform::WriteResult::Failed);
+  Put(large, std::string(profile::kMaxProfileFileBytes + 1, 'x'));
+  EXPECT_EQ(profile::WriteProfileValue(large, "Section", "k", "1"), profile::WriteResult::Failed);
   EXPECT_EQ(Bytes(large), std::nullopt);
   DeleteFileW(large.c_str());
 
   const std::wstring nowhere = program_folder_ + L"\\missing\\x.ini";
-  EXPECT_NE(platform::WriteProfileValue(nowhere, "Section", "k", "1"),
-            platform::WriteResult::Stored);
-  EXPECT_EQ(platform::ReadFileBytes(nowhere).state, platform::FileState::Missing);
+  EXPECT_NE(profile::WriteProfileValue(nowhere, "Section", "k", "1"), profile::WriteResult::Stored);
+  EXPECT_EQ(profile::ReadFileBytes(nowhere).state, profile::FileState::Missing);
   EXPECT_EQ(Entries(program_folder_), Names{texts::kSettingsFileName});
 }
 
@@ -236,8 +235,8 @@ TEST_F(SettingsFileTest, AFileHeldByAnotherProgramIsWaitedForNeverWorkedAround) 
   } cases[] = {
       {0, 300, true},
       {FILE_SHARE_READ, 300, true},
-      {0, 2 * platform::kLockedFileWaitMs + 500, false},
-      {FILE_SHARE_READ, 2 * platform::kLockedFileWaitMs + 500, false},
+      {0, 2 * profile::kLockedFileWaitMs + 500, false},
+      {FILE_SHARE_READ, 2 * profile::kLockedFileWaitMs + 500, false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << "share " << c.share << ", held " << c.hold_ms << " ms");
@@ -256,7 +255,7 @@ TEST_F(SettingsFileTest, AFileHeldByAnotherProgramIsWaitedForNeverWorkedAround) 
       EXPECT_EQ(ApiResult, c.stored ? 1 : 0);
     }
     EXPECT_EQ(Bytes(files_.beside_program), c.stored ? saved : before);
-    EXPECT_FALSE(platform::IsExistingFile(files_.per_user));
+    EXPECT_FALSE(profile::IsExistingFile(files_.per_user));
     EXPECT_EQ(Entries(program_folder_), Names{texts::kSettingsFileName}) << "no temporary file";
     if (!c.stored) {
       WriteSettingTo(files_, texts::kKeyImageSize, " 2");

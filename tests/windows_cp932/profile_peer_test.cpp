@@ -76,22 +76,22 @@ TEST_F(ProfilePeerTest, EachSideReadsBothKeysTheOtherWrote) {
   SystemWrite(path, "Section", kKeyImageSize, " 2");
   SystemWrite(path, "Section", kKeyProcPattern, " 1");
   SystemWrite(path, "Other", "x", "9");
-  const platform::FileBytes written = platform::ReadFileBytes(file);
-  ASSERT_EQ(written.state, platform::FileState::Read);
-  EXPECT_EQ(platform::GetProfileValue(written.bytes, "Section", kKeyImageSize), "2");
-  EXPECT_EQ(platform::GetProfileValue(written.bytes, "section", kKeyProcPattern), "1");
+  const varominea::profile::FileBytes written = varominea::profile::ReadFileBytes(file);
+  ASSERT_EQ(written.state, varominea::profile::FileState::Read);
+  EXPECT_EQ(varominea::profile::GetProfileValue(written.bytes, "Section", kKeyImageSize), "2");
+  EXPECT_EQ(varominea::profile::GetProfileValue(written.bytes, "section", kKeyProcPattern), "1");
 
-  ASSERT_EQ(platform::WriteProfileValue(file, "Section", kKeyImageSize, " 0"),
-            platform::WriteResult::Stored);
-  ASSERT_EQ(platform::WriteProfileValue(file, "Section", kKeyProcPattern, "-3"),
-            platform::WriteResult::Stored);
+  ASSERT_EQ(varominea::profile::WriteProfileValue(file, "Section", kKeyImageSize, " 0"),
+            varominea::profile::WriteResult::Stored);
+  ASSERT_EQ(varominea::profile::WriteProfileValue(file, "Section", kKeyProcPattern, "-3"),
+            varominea::profile::WriteResult::Stored);
   EXPECT_EQ(SystemRead(path, "Section", kKeyImageSize), "0");
   EXPECT_EQ(SystemRead(path, "SECTION", kKeyProcPattern), "-3");
   EXPECT_EQ(SystemRead(path, "Other", "x"), "9");
   Sleep(20);  // a new modification time, so the system's cache is not used
   SystemWrite(path, "Section", kKeyProcPattern, " 0");
-  EXPECT_EQ(platform::ReadProfileValue(file, "Section", kKeyImageSize), "0");
-  EXPECT_EQ(platform::ReadProfileValue(file, "Section", kKeyProcPattern), "0");
+  EXPECT_EQ(varominea::profile::ReadProfileValue(file, "Section", kKeyImageSize), "0");
+  EXPECT_EQ(varominea::profile::ReadProfileValue(file, "Section", kKeyProcPattern), "0");
 }
 
 // Files written by hand: both readers find the same value.
@@ -122,10 +122,12 @@ TEST_F(ProfilePeerTest, BothReadersAgreeOnHandWrittenFiles) {
   };
   for (const std::string& bytes : files) {
     const std::wstring file = NewFile();
-    ASSERT_EQ(platform::ReplaceFileContents(file, bytes), platform::WriteResult::Stored);
+    ASSERT_EQ(varominea::profile::ReplaceFileContents(file, bytes),
+              varominea::profile::WriteResult::Stored);
     const std::string path = platform::ToAnsi(file);
     for (const std::string& key : {k, std::string("x"), std::string("\x81\x61")}) {
-      EXPECT_EQ(platform::ReadProfileValue(file, "Section", key), SystemRead(path, "Section", key))
+      EXPECT_EQ(varominea::profile::ReadProfileValue(file, "Section", key),
+                SystemRead(path, "Section", key))
           << testing::PrintToString(bytes) << " key " << testing::PrintToString(key);
     }
   }
@@ -137,14 +139,14 @@ TEST_F(ProfilePeerTest, Utf16FilesStayUtf16ForBothSides) {
   using varominea::texts::kKeyImageSizeText;
   using varominea::texts::kKeyProcPatternText;
   const std::wstring file = NewFile();
-  ASSERT_EQ(platform::ReplaceFileContents(
+  ASSERT_EQ(varominea::profile::ReplaceFileContents(
                 file, Utf16File(std::wstring(L"[Section]\r\n") + kKeyImageSizeText + L"= 1\r\n")),
-            platform::WriteResult::Stored);
-  ASSERT_EQ(platform::WriteProfileValue(file, "Section", kKeyImageSize, " 2"),
-            platform::WriteResult::Stored);
-  ASSERT_EQ(platform::WriteProfileValue(file, "Section", kKeyProcPattern, " 0"),
-            platform::WriteResult::Stored);
-  EXPECT_EQ(platform::ReadFileBytes(file).bytes,
+            varominea::profile::WriteResult::Stored);
+  ASSERT_EQ(varominea::profile::WriteProfileValue(file, "Section", kKeyImageSize, " 2"),
+            varominea::profile::WriteResult::Stored);
+  ASSERT_EQ(varominea::profile::WriteProfileValue(file, "Section", kKeyProcPattern, " 0"),
+            varominea::profile::WriteResult::Stored);
+  EXPECT_EQ(varominea::profile::ReadFileBytes(file).bytes,
             Utf16File(std::wstring(L"[Section]\r\n") + kKeyImageSizeText + L"= 2\r\n" +
                       kKeyProcPatternText + L"= 0\r\n"));
   wchar_t value[256] = {};
@@ -156,10 +158,10 @@ TEST_F(ProfilePeerTest, Utf16FilesStayUtf16ForBothSides) {
   Sleep(20);  // a new modification time, so the system's cache is not used
   ASSERT_TRUE(WritePrivateProfileStringW(L"Section", kKeyProcPatternText, L"1", file.c_str()));
   WritePrivateProfileStringW(nullptr, nullptr, nullptr, file.c_str());
-  EXPECT_EQ(platform::ReadProfileValue(file, "Section", kKeyProcPattern), "1");
-  EXPECT_EQ(platform::ReadProfileValue(file, "Section", kKeyImageSize), "2");
-  EXPECT_EQ(platform::EncodingOf(platform::ReadFileBytes(file).bytes),
-            platform::ProfileEncoding::Utf16Le);
+  EXPECT_EQ(varominea::profile::ReadProfileValue(file, "Section", kKeyProcPattern), "1");
+  EXPECT_EQ(varominea::profile::ReadProfileValue(file, "Section", kKeyImageSize), "2");
+  EXPECT_EQ(varominea::profile::EncodingOf(varominea::profile::ReadFileBytes(file).bytes),
+            varominea::profile::ProfileEncoding::Utf16Le);
 }
 
 }  // namespace
