@@ -18,7 +18,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <array>
 #include <bitset>
 #include <chrono>
 #include <cmath>
@@ -35,7 +34,6 @@
 #include <thread>
 #include <vector>
 
-#include "core/dib_header.h"
 #include "core/patterns.h"
 #include "core/pixel_field.h"
 #include "core/placement.h"
@@ -241,20 +239,6 @@ class Frozen {
 
 // ---------------------------------------------------------------- the picture
 
-inline const std::array<std::uint32_t, 256>& Palette() {
-  static const std::array<std::uint32_t, 256> colours = [] {
-    varominea::DibHeaderRecord dib{};
-    varominea::ReadPAL_Newton(dib);
-    std::array<std::uint32_t, 256> c{};
-    for (std::size_t i = 0; i < 256; ++i) {
-      c[i] = (std::uint32_t{dib.bmiColors[i].rgbRed} << 16) |
-             (std::uint32_t{dib.bmiColors[i].rgbGreen} << 8) | dib.bmiColors[i].rgbBlue;
-    }
-    return c;
-  }();
-  return colours;
-}
-
 using test::RingStart;
 using test::SquareStart;
 
@@ -268,57 +252,21 @@ struct Rect {
   int left, top, width, height;
 };
 
-// A window pixel wholly inside one cell, and the cell's value before the first step.
-struct CellSample {
-  int x, y;
-  std::uint8_t start;
-};
-
-// A pixel that shows only this cell: one wholly inside its span, or, where
-// cells are narrower than a pixel, the one whose centre the span holds.
-inline std::optional<int> PixelOfCell(test::Span span) {
-  if (const auto inside = test::InteriorPixel(span)) return inside;
-  const double middle = (span.begin + span.end) / 2;
-  const int pixel = static_cast<int>(std::floor(middle));
-  if (pixel + 0.5 > span.begin && pixel + 0.5 < span.end) return pixel;
-  return std::nullopt;
-}
+using test::CellSample;
 
 // Samples of the cells (x, y) for which `include` holds that lie in the window.
 inline std::vector<CellSample> SampleCells(Rect area, int window_width, int window_height,
                                            bool (*include)(int, int),
                                            std::uint8_t (*start)(int, int)) {
-  const auto blit = varominea::FrameBlitFor(static_cast<std::int16_t>(area.width),
-                                            static_cast<std::int16_t>(area.height));
-  std::vector<CellSample> samples;
-  for (int y = 2; y <= 255; ++y) {
-    const auto row = PixelOfCell(test::CellRows(blit, y));
-    for (int x = 1; row && x <= 255; ++x) {
-      const auto column = PixelOfCell(test::CellColumns(blit, x));
-      if (!include(x, y) || !column) continue;
-      const int wx = area.left + *column, wy = area.top + *row;
-      if (wx >= 0 && wy >= 0 && wx < window_width && wy < window_height) {
-        samples.push_back({wx, wy, start(x, y)});
-      }
-    }
-  }
-  return samples;
+  return test::SampleCells(
+      area.left, area.top, area.width, area.height, include, start,
+      [&](int x, int y) { return x >= 0 && y >= 0 && x < window_width && y < window_height; });
 }
 
 // The frame numbers n (mod 256) at which every sample shows palette[(start - n) mod 256].
 inline std::bitset<256> ConsistentFrames(const std::vector<CellSample>& samples,
                                          const Picture& shot) {
-  std::bitset<256> frames;
-  frames.set();
-  for (const CellSample& s : samples) {
-    const std::uint32_t shown = shot.at(s.x, s.y);
-    std::bitset<256> fits;
-    for (std::size_t n = 0; n < 256; ++n) {
-      fits[n] = Palette()[static_cast<std::uint8_t>(s.start - n)] == shown;
-    }
-    frames &= fits;
-  }
-  return frames;
+  return test::ConsistentFrames(samples, [&](int x, int y) { return shot.at(x, y); });
 }
 
 // Pixels that are not black: wholly inside the area's columns x rows, or

@@ -1,8 +1,10 @@
 #include "tests/support/cells.h"
 
+#include <array>
 #include <cmath>
 #include <memory>
 
+#include "core/dib_header.h"
 #include "core/patterns.h"
 #include "core/pixel_field.h"
 
@@ -60,6 +62,63 @@ std::optional<int> InteriorPixel(Span span) {
     if (candidate >= span.begin && candidate + 1 <= span.end) return candidate;
   }
   return std::nullopt;
+}
+
+std::optional<int> PixelOfCell(Span span) {
+  if (const auto inside = InteriorPixel(span)) return inside;
+  const double middle = (span.begin + span.end) / 2;
+  const int pixel = static_cast<int>(std::floor(middle));
+  if (pixel + 0.5 > span.begin && pixel + 0.5 < span.end) return pixel;
+  return std::nullopt;
+}
+
+std::vector<CellSample> SampleCells(int left, int top, int width, int height,
+                                    const std::function<bool(int, int)>& include,
+                                    std::uint8_t (*start)(int, int),
+                                    const std::function<bool(int, int)>& on_surface) {
+  const FrameBlit blit =
+      varominea::FrameBlitFor(static_cast<std::int16_t>(width), static_cast<std::int16_t>(height));
+  std::vector<CellSample> samples;
+  for (int y = 2; y <= 255; ++y) {
+    const auto row = PixelOfCell(CellRows(blit, y));
+    for (int x = 1; row && x <= 255; ++x) {
+      const auto column = PixelOfCell(CellColumns(blit, x));
+      if (!include(x, y) || !column) continue;
+      const int sx = left + *column;
+      const int sy = top + *row;
+      if (on_surface(sx, sy)) samples.push_back({sx, sy, start(x, y)});
+    }
+  }
+  return samples;
+}
+
+std::uint32_t PaletteRgb(std::uint8_t index) {
+  static const std::array<std::uint32_t, 256> colours = [] {
+    varominea::DibHeaderRecord dib{};
+    varominea::ReadPAL_Newton(dib);
+    std::array<std::uint32_t, 256> c{};
+    for (std::size_t i = 0; i < c.size(); ++i) {
+      c[i] = (std::uint32_t{dib.bmiColors[i].rgbRed} << 16) |
+             (std::uint32_t{dib.bmiColors[i].rgbGreen} << 8) | dib.bmiColors[i].rgbBlue;
+    }
+    return c;
+  }();
+  return colours[index];
+}
+
+std::bitset<256> ConsistentFrames(const std::vector<CellSample>& samples,
+                                  const std::function<std::uint32_t(int, int)>& rgb_at) {
+  std::bitset<256> frames;
+  frames.set();
+  for (const CellSample& s : samples) {
+    const std::uint32_t shown = rgb_at(s.x, s.y);
+    std::bitset<256> fits;
+    for (std::size_t n = 0; n < 256; ++n) {
+      fits[n] = PaletteRgb(static_cast<std::uint8_t>(s.start - n)) == shown;
+    }
+    frames &= fits;
+  }
+  return frames;
 }
 
 }  // namespace test

@@ -3,8 +3,11 @@
 // tests that read the saver's pixels back sample.
 #pragma once
 
+#include <bitset>
 #include <cstdint>
+#include <functional>
 #include <optional>
+#include <vector>
 
 #include "core/placement.h"
 
@@ -39,5 +42,33 @@ std::uint8_t RingStart(int x, int y);
 // whatever way the platform rounds the span's edges; std::nullopt when the
 // span is too narrow to hold one.
 std::optional<int> InteriorPixel(Span span);
+
+// A pixel that shows only the cell of `span`: one wholly inside it, or,
+// where cells are narrower than a pixel, the one whose centre it holds.
+std::optional<int> PixelOfCell(Span span);
+
+// A pixel of the surface read back that shows only one cell, and the cell's
+// value before the first step.
+struct CellSample {
+  int x;
+  int y;
+  std::uint8_t start;
+};
+
+// Samples of the cells (x, y), 1 <= x <= 255 and 2 <= y <= 255, for which
+// `include` holds, in a drawing area of width x height whose top-left pixel
+// is at (left, top) on the surface; only pixels that `on_surface` accepts.
+std::vector<CellSample> SampleCells(int left, int top, int width, int height,
+                                    const std::function<bool(int, int)>& include,
+                                    std::uint8_t (*start)(int, int),
+                                    const std::function<bool(int, int)>& on_surface);
+
+// The saver's colour of a palette index, as 0xRRGGBB.
+std::uint32_t PaletteRgb(std::uint8_t index);
+
+// The frame numbers n (mod 256) at which every sample shows the palette
+// colour of (start - n) mod 256; `rgb_at` reads a surface pixel as 0xRRGGBB.
+std::bitset<256> ConsistentFrames(const std::vector<CellSample>& samples,
+                                  const std::function<std::uint32_t(int, int)>& rgb_at);
 
 }  // namespace test

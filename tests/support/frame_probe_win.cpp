@@ -1,28 +1,11 @@
 #include "tests/support/frame_probe_win.h"
 
-#include <array>
 #include <cmath>
-
-#include "core/dib_header.h"
 
 namespace test {
 namespace {
 
 constexpr COLORREF kBlack = RGB(0, 0, 0);
-
-// The colour of each index as the saver shows it.
-const std::array<COLORREF, 256>& Palette() {
-  static const std::array<COLORREF, 256> colours = [] {
-    varominea::DibHeaderRecord dib{};
-    varominea::ReadPAL_Newton(dib);
-    std::array<COLORREF, 256> c{};
-    for (std::size_t i = 0; i < 256; ++i) {
-      c[i] = RGB(dib.bmiColors[i].rgbRed, dib.bmiColors[i].rgbGreen, dib.bmiColors[i].rgbBlue);
-    }
-    return c;
-  }();
-  return colours;
-}
 
 }  // namespace
 
@@ -40,36 +23,20 @@ Frozen::~Frozen() {
 
 std::vector<CellSample> SampleCells(RECT display, const std::function<bool(int, int)>& include,
                                     std::uint8_t (*start)(int, int)) {
-  const auto blit =
-      varominea::FrameBlitFor(static_cast<std::int16_t>(display.right - display.left),
-                              static_cast<std::int16_t>(display.bottom - display.top));
   const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  std::vector<CellSample> samples;
-  for (int y = 2; y <= 255; ++y) {
-    const auto row = InteriorPixel(CellRows(blit, y));
-    for (int x = 1; row && x <= 255; ++x) {
-      const auto column = InteriorPixel(CellColumns(blit, x));
-      if (!include(x, y) || !column) continue;
-      const int sx = display.left + *column;
-      const int sy = display.top + *row;
-      if (PtInRect(&screen, POINT{sx, sy})) samples.push_back({sx, sy, start(x, y)});
-    }
-  }
-  return samples;
+  return SampleCells(display.left, display.top, display.right - display.left,
+                     display.bottom - display.top, include, start, [&](int x, int y) {
+                       return PtInRect(&screen, POINT{x, y}) != FALSE;
+                     });
 }
 
 std::bitset<256> ConsistentFrames(const std::vector<CellSample>& samples, const ScreenShot& shot) {
-  std::bitset<256> frames;
-  frames.set();
-  for (const CellSample& s : samples) {
-    const COLORREF shown = shot.pixel(s.x, s.y);
-    std::bitset<256> fits;
-    for (std::size_t n = 0; n < 256; ++n) {
-      fits[n] = Palette()[static_cast<std::uint8_t>(s.start - n)] == shown;
-    }
-    frames &= fits;
-  }
-  return frames;
+  return ConsistentFrames(samples, [&](int x, int y) -> std::uint32_t {
+    const COLORREF c = shot.pixel(x, y);
+    // Outside the copy: a value no palette colour has.
+    if (c == CLR_INVALID) return 0xFF000000u;
+    return (std::uint32_t{GetRValue(c)} << 16) | (std::uint32_t{GetGValue(c)} << 8) | GetBValue(c);
+  });
 }
 
 int NonBlack(const ScreenShot& shot, RECT display, Span columns, Span rows, bool inside) {

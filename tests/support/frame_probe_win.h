@@ -29,14 +29,6 @@ class Frozen {
   HANDLE thread_;
 };
 
-// A screen pixel wholly inside one cell, and the cell's value before the
-// first step.
-struct CellSample {
-  int x;
-  int y;
-  std::uint8_t start;
-};
-
 // Samples of the cells (x, y) of a drawing area at `display` (screen
 // pixels) that are on the screen and for which `include` holds.
 std::vector<CellSample> SampleCells(RECT display, const std::function<bool(int, int)>& include,
