@@ -17,7 +17,7 @@
 #include "core/pixel_field.h"
 #include "linux/frame_layout.h"
 #include "linux/pixel_format.h"
-#include "linux/x11_owners.h"
+#include "linux/x11/x11_owners.h"
 
 namespace varominea::x11 {
 namespace {

@@ -14,6 +14,9 @@ packages=(
   libjpeg62-turbo-dev
   libx11-dev libxext-dev xscreensaver xscreensaver-data lintian dpkg-dev file
   nsis zip unzip
+  xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
+  libxrender-dev pkg-config libwayland-dev wayland-protocols sway swayidle grim wtype weston
+  emscripten chromium nodejs npm
 )
 
 missing=()

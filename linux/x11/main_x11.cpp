@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "linux/options.h"
-#include "linux/saver_x11.h"
-#include "linux/x11_owners.h"
+#include "linux/x11/saver_x11.h"
+#include "linux/x11/x11_owners.h"
 
 int main(int argc, char** argv) {
   using namespace varominea::x11;

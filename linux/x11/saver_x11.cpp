@@ -1,4 +1,4 @@
-#include "linux/saver_x11.h"
+#include "linux/x11/saver_x11.h"
 
 #include <X11/Xatom.h>
 #include <poll.h>
@@ -17,7 +17,7 @@
 #include "core/pixel_field.h"
 #include "linux/frame_layout.h"
 #include "linux/pixel_format.h"
-#include "linux/x11_owners.h"
+#include "linux/x11/x11_owners.h"
 
 namespace varominea::x11 {
 namespace {
