@@ -100,10 +100,12 @@ std::wstring TempName(const std::wstring& path, unsigned attempt) {
 platform::OwnedFile CreateTempBeside(const std::wstring& path, std::wstring& temp_path) {
   for (unsigned attempt = 0; attempt < 16; ++attempt) {
     temp_path = TempName(path, attempt);
-    // Renamed into place through this handle where the system allows it.
-    platform::OwnedFile file(CreateFileW(temp_path.c_str(),
-                                         GENERIC_WRITE | DELETE | FILE_WRITE_ATTRIBUTES, 0, nullptr,
-                                         CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    // Renamed into place through this handle where the system allows it,
+    // else by name while the handle still holds it (sharing its deletion
+    // only), so that it is held once it has taken the old file's place.
+    platform::OwnedFile file(
+        CreateFileW(temp_path.c_str(), GENERIC_WRITE | DELETE | FILE_WRITE_ATTRIBUTES,
+                    FILE_SHARE_DELETE, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file) return file;
     if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) break;
   }
@@ -262,27 +264,13 @@ bool RenameOverHeldFile(HANDLE temp, const std::wstring& target) {
 // the change cannot be made.
 using Change = std::function<std::optional<std::string>(const std::optional<std::string>& old)>;
 
-// What one read-modify-replace cycle came to.
-struct Outcome {
-  Outcome() = default;                         // another program holds the file: try again
-  Outcome(WriteResult done) : result(done) {}  // done, with that result
-
-  std::optional<WriteResult> result;
-  // Set when another program wrote the old file in the moment between its
-  // release and its replace: the file now holds `ours`, made from contents
-  // older than `theirs`, which the next cycle changes instead.
-  struct Overtaken {
-    std::string ours, theirs;
-  };
-  std::optional<Overtaken> overtaken;
-};
-
 // One read-modify-replace of the file at `path`, or of the file a link there
 // leads to. The file is held from its read to its replace, sharing nothing
 // but its deletion, so another program that writes it waits for this write,
-// and this one for it, and no change of either is lost.
-Outcome UpdateOnce(const std::wstring& path, bool read_old, const Change& change,
-                   const std::optional<Outcome::Overtaken>& overtaken) {
+// and this one for it, and no change of either is lost. std::nullopt when
+// another program holds the file: the cycle is to be tried again.
+std::optional<WriteResult> UpdateOnce(const std::wstring& path, bool read_old,
+                                      const Change& change) {
   const DWORD attributes = GetFileAttributesW(path.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES &&
       (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))) {
@@ -292,7 +280,7 @@ Outcome UpdateOnce(const std::wstring& path, bool read_old, const Change& change
                                        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!held) {
     const DWORD error = GetLastError();
-    if (IsLockError(error)) return {};
+    if (IsLockError(error)) return std::nullopt;
     // A folder that takes no new file (access denied, a read-only medium, a
     // place the file system keeps for itself), or no folder at all, cannot
     // hold the settings; an existing file that cannot be opened is not
@@ -310,85 +298,87 @@ Outcome UpdateOnce(const std::wstring& path, bool read_old, const Change& change
       held.reset();
       DeleteFileW(target.c_str());
     }
-    return Outcome(result);
+    return result;
   };
   BY_HANDLE_FILE_INFORMATION about{};
   if (!GetFileInformationByHandle(held.get(), &about)) return failed(WriteResult::Failed);
   if (about.dwFileAttributes & FILE_ATTRIBUTE_READONLY) return WriteResult::NotWritable;
 
-  std::optional<std::string> in_file;  // what the file holds
+  std::optional<std::string> in_file;  // what the held file holds
   if (!created && read_old) {
     DWORD error = 0;
     std::optional<FileBytes> file = ReadOpenFile(held.get(), error);
-    if (!file) return IsLockError(error) ? Outcome() : Outcome(WriteResult::Failed);
+    if (!file) return IsLockError(error) ? std::nullopt : std::optional(WriteResult::Failed);
     if (file->state != FileState::Read) return WriteResult::Failed;
     in_file = std::move(file->bytes);
   }
-  const bool rebased = in_file && overtaken && *in_file == overtaken->ours;
-  const std::optional<std::string> old = rebased ? std::optional(overtaken->theirs) : in_file;
-  const std::optional<std::string> updated = change(old);
-  if (!updated) return failed(WriteResult::Failed);
-  if (in_file && *updated == *in_file) return WriteResult::Stored;
-
+  // What the change applies to: the file's contents, or another program's
+  // version that a replace would otherwise have lost (below).
+  std::optional<std::string> base = in_file;
   RemoveLeftoverTemps(target);
-  std::wstring temp_path;
-  platform::OwnedFile temp = CreateTempBeside(target, temp_path);
-  if (!temp) return failed(WriteResult::NotWritable);
-  bool written = WriteAll(temp.get(), *updated) && FlushFileBuffers(temp.get());
-  // The new file keeps the old one's hidden and system marks.
-  const DWORD kept = about.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
-  if (written && kept && !created) {
-    FILE_BASIC_INFO basic{};
-    basic.FileAttributes = kept;
-    written = SetFileInformationByHandle(temp.get(), FileBasicInfo, &basic, sizeof basic) != FALSE;
-  }
-  if (written && RenameOverHeldFile(temp.get(), target)) return WriteResult::Stored;
-  temp.reset();
-  std::optional<WriteResult> result = WriteResult::Failed;
-  if (written) {
+  for (;;) {
+    const std::optional<std::string> updated = change(base);
+    if (!updated) return failed(WriteResult::Failed);
+    if (in_file && *updated == *in_file) return WriteResult::Stored;
+
+    std::wstring temp_path;
+    platform::OwnedFile temp = CreateTempBeside(target, temp_path);
+    if (!temp) return failed(WriteResult::NotWritable);
+    const auto discard_temp = [&] {
+      temp.reset();
+      SetFileAttributesW(temp_path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      DeleteFileW(temp_path.c_str());
+    };
+    bool written = WriteAll(temp.get(), *updated) && FlushFileBuffers(temp.get());
+    // The new file keeps the old one's hidden and system marks.
+    const DWORD kept = about.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    if (written && kept && !created) {
+      FILE_BASIC_INFO basic{};
+      basic.FileAttributes = kept;
+      written =
+          SetFileInformationByHandle(temp.get(), FileBasicInfo, &basic, sizeof basic) != FALSE;
+    }
+    if (!written) {
+      discard_temp();
+      return failed(WriteResult::Failed);
+    }
+    if (RenameOverHeldFile(temp.get(), target)) return WriteResult::Stored;
+
     // Elsewhere an open file cannot be replaced: it is let go just before,
-    // and a program that opens it in that moment makes the replace fail
-    // (the system reports a sharing violation or access denied); the whole
-    // cycle then runs again, so that program's change is read, not lost.
-    // One that has written and closed it in that moment is caught through
-    // a second name the old file keeps meanwhile.
+    // and a program that opens it in that moment makes the replace fail (the
+    // system reports a sharing violation or access denied); the whole cycle
+    // then runs again, so that program's change is read, not lost. One that
+    // opens, writes and closes it in that moment is caught through a second
+    // name the old file keeps meanwhile: the new file, still held, is then
+    // made again from that program's version.
     const std::wstring old_file = in_file ? HardLinkBeside(target) : std::wstring();
     held.reset();
-    if (MoveFileExW(temp_path.c_str(), target.c_str(),
-                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-      Outcome stored(WriteResult::Stored);
-      if (!old_file.empty()) {
-        FileBytes last = ReadFileBytes(old_file);
-        DeleteFileW(old_file.c_str());
-        if (last.state == FileState::Read && last.bytes != *in_file) {
-          stored.overtaken = Outcome::Overtaken{*updated, std::move(last.bytes)};
-        }
-      }
-      return stored;
+    if (!MoveFileExW(temp_path.c_str(), target.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      const DWORD error = GetLastError();
+      if (!old_file.empty()) DeleteFileW(old_file.c_str());
+      discard_temp();
+      if (IsLockError(error) || error == ERROR_ACCESS_DENIED) return std::nullopt;
+      return failed(WriteResult::Failed);
     }
-    const DWORD error = GetLastError();
-    if (!old_file.empty()) DeleteFileW(old_file.c_str());
-    if (IsLockError(error) || error == ERROR_ACCESS_DENIED) result = std::nullopt;
+    if (old_file.empty()) return WriteResult::Stored;
+    FileBytes last = ReadFileBytes(old_file);
+    DeleteFileW(old_file.c_str());
+    if (last.state != FileState::Read || last.bytes == *in_file) return WriteResult::Stored;
+    held = std::move(temp);
+    in_file = *updated;
+    base = std::move(last.bytes);
   }
-  SetFileAttributesW(temp_path.c_str(), FILE_ATTRIBUTE_NORMAL);
-  DeleteFileW(temp_path.c_str());
-  if (!result) return {};
-  return failed(*result);
 }
 
 // Runs the read-modify-replace cycle until it is done, or another program
 // has held the file for kLockedFileWaitMs.
 WriteResult UpdateFile(const std::wstring& path, bool read_old, const Change& change) {
   const ULONGLONG start = GetTickCount64();
-  std::optional<Outcome::Overtaken> overtaken;
   for (unsigned attempts = 1;; ++attempts) {
-    Outcome outcome = UpdateOnce(path, read_old, change, overtaken);
-    if (outcome.overtaken && GetTickCount64() - start < kLockedFileWaitMs) {
-      // Stored, but over another program's change: once more from that.
-      overtaken = std::move(outcome.overtaken);
-      continue;
+    if (const std::optional<WriteResult> result = UpdateOnce(path, read_old, change)) {
+      return *result;
     }
-    if (outcome.result) return *outcome.result;
     const std::optional<unsigned> pause = PauseBeforeRetry(attempts, GetTickCount64() - start);
     if (!pause) return WriteResult::InUse;
     Sleep(*pause);
