@@ -4,6 +4,7 @@ namespace varominea {
 
 std::int16_t ImageSize = 0;
 std::int16_t ProcPattern = 0;
+bool SettingsKnown = false;
 std::string IniValue;
 std::int16_t ViewRect[6] = {};
 std::int16_t ZoomOriginX = 0;

@@ -18,6 +18,11 @@ namespace varominea {
 // The settings record (read from and saved to the settings file).
 extern std::int16_t ImageSize;    // 0 = screen size, 1 = 800 x 600, 2 = 640 x 480
 extern std::int16_t ProcPattern;  // 0 = nested squares, anything else = rings
+// Whether the two hold what the settings file says (a missing file or key
+// says 0). False until the file has been read, and after a load that could
+// not read it (another program kept it locked): the values are then not
+// known, and are neither shown nor saved as if they had been stored.
+extern bool SettingsKnown;
 
 // The last setting text read from or written to the settings file.
 extern std::string IniValue;

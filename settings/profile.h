@@ -59,6 +59,12 @@ inline constexpr TextConversion kAsciiOnly{&WidenAscii, &NarrowAscii};
 std::string GetProfileValue(std::string_view file_bytes, std::string_view section,
                             std::string_view key, const TextConversion& conversion = kAsciiOnly);
 
+// One key and the value to set for it.
+struct Entry {
+  std::string key;
+  std::string value;
+};
+
 // The file bytes with `key` in `section` set to `value`, in the file's own
 // encoding. An existing key keeps its line up to and including '=' and its
 // line end; a missing key is added after the last key of the section; a

@@ -3,12 +3,20 @@
 // interrupted write leaves the old file as it was.
 //
 // Another program may hold the file open without sharing it (an editor, a
-// virus scanner, a sync client): reads and replaces wait for it for about a
-// second before they give up, and then report the file as in use.
+// virus scanner, a sync client): reads and writes wait for it for a few
+// seconds (kLockedFileWaitMs) before they give up, and then report the file
+// as in use. A write holds the file itself from its read to its replace, so
+// that another program writing the file at the same time loses nothing, nor
+// does this one. A write to a symbolic link (or any other link) replaces the
+// file the link leads to, in that file's folder, and the link stays.
 #pragma once
 
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "settings/lock_wait.h"
+#include "settings/profile.h"
 
 namespace varominea::profile {
 
@@ -28,8 +36,6 @@ enum class WriteResult {
 
 // Files larger than this are not read (nor replaced by a profile write).
 inline constexpr unsigned long long kMaxProfileFileBytes = 16ull << 20;
-// How long a file that another program keeps locked is waited for.
-inline constexpr unsigned kLockedFileWaitMs = 1000;
 
 // The file's contents. Missing when neither it nor its folder exists; InUse
 // when another program kept it locked; Unreadable for a folder, a device, a
@@ -47,6 +53,11 @@ bool IsExistingFile(const std::wstring& path);
 // the path is never replaced.
 WriteResult ReplaceFileContents(const std::wstring& path, std::string_view bytes);
 
+// One key's value from a file's contents as ReadFileBytes gives them: "" unless
+// they were read. Names and values are Shift-JIS; a UTF-16 file's text is
+// converted with code page 932.
+std::string ProfileValueOf(const FileBytes& file, std::string_view section, std::string_view key);
+
 // One key's value from a profile file: "" when the file, section or key is
 // missing or the file cannot be read. Names and values are Shift-JIS; a
 // UTF-16 file's text is converted with code page 932.
@@ -58,5 +69,8 @@ std::string ReadProfileValue(const std::wstring& path, std::string_view section,
 // the file with its old contents.
 WriteResult WriteProfileValue(const std::wstring& path, std::string_view section,
                               std::string_view key, std::string_view value);
+// Sets several keys' values in one write: all of them are stored, or none.
+WriteResult WriteProfileValues(const std::wstring& path, std::string_view section,
+                               const std::vector<Entry>& entries);
 
 }  // namespace varominea::profile

@@ -1,10 +1,11 @@
-// The settings file: ReadIni, WriteIniValue, LoadSettings and the save of one
-// setting, with a per-user copy for folders that cannot be written.
+// The settings file: ReadIni, WriteIniValue, LoadSettings and the save of the
+// settings, with a per-user copy for folders that cannot be written.
 #include "settings/settings_win.h"
 
 #include <shlobj.h>
 
 #include <utility>
+#include <vector>
 
 #include "core/setting_text.h"
 #include "core/shared_values.h"
@@ -54,11 +55,12 @@ char UserDecimalSeparator() {
                  : std::wstring_view());
 }
 
-// Writes one key's value, telling how it went; ApiResult gets the success
-// flag, which the settings dialog reads.
-profile::WriteResult StoreValue(const std::string& section, const std::string& key,
-                                const std::string& value, const std::wstring& file) {
-  const profile::WriteResult result = profile::WriteProfileValue(file, section, key, value);
+// Writes keys' values in one write, telling how it went; ApiResult gets the
+// success flag, which the settings dialog reads.
+profile::WriteResult StoreValues(const std::string& section,
+                                 const std::vector<profile::Entry>& entries,
+                                 const std::wstring& file) {
+  const profile::WriteResult result = profile::WriteProfileValues(file, section, entries);
   ApiResult = result == profile::WriteResult::Stored ? 1 : 0;
   return result;
 }
@@ -85,7 +87,7 @@ std::string ReadIni(const std::string& section, const std::string& key, const st
 
 bool WriteIniValue(const std::string& section, const std::string& key, const std::string& value,
                    const std::wstring& file) {
-  return StoreValue(section, key, value, file) == profile::WriteResult::Stored;
+  return StoreValues(section, {{key, value}}, file) == profile::WriteResult::Stored;
 }
 
 void LoadSettingsFrom(const SettingsFiles& files) {
@@ -96,10 +98,18 @@ void LoadSettingsFrom(const SettingsFiles& files) {
     if (!files.per_user.empty() && profile::IsExistingFile(files.per_user)) path = files.per_user;
   });
   step([&] { separator = UserDecimalSeparator(); });
+  // One read for both settings, waiting a few seconds for a file another
+  // program holds. A file that still cannot be read leaves them unknown and
+  // as they were: its values are not 0.
+  profile::FileBytes file{profile::FileState::Unreadable, {}};
+  step([&] { file = profile::ReadFileBytes(path); });
+  SettingsKnown =
+      file.state == profile::FileState::Read || file.state == profile::FileState::Missing;
+  if (!SettingsKnown) return;
   const std::pair<const char*, std::int16_t*> settings[] = {{texts::kKeyImageSize, &ImageSize},
                                                             {texts::kKeyProcPattern, &ProcPattern}};
   for (const auto& [key, target] : settings) {
-    step([&] { IniValue = ReadIni(texts::kSection, key, path); });
+    step([&] { IniValue = profile::ProfileValueOf(file, texts::kSection, key); });
     step([&] {
       const std::optional<std::int16_t> value = SettingFromText(IniValue, separator);
       if (value) *target = *value;
@@ -112,17 +122,22 @@ void LoadSettings() {
   LoadSettingsFrom(CurrentSettingsFiles());
 }
 
-bool WriteSettingTo(const SettingsFiles& files, const std::string& key, const std::string& value) {
+bool WriteSettingsTo(const SettingsFiles& files, const std::vector<profile::Entry>& entries) {
   using profile::WriteResult;
-  IniValue = value;
-  const WriteResult beside = StoreValue(texts::kSection, key, value, files.beside_program);
+  if (entries.empty()) {
+    ApiResult = 1;
+    return true;
+  }
+  IniValue = entries.back().value;
+  const WriteResult beside = StoreValues(texts::kSection, entries, files.beside_program);
   if (files.per_user.empty()) return beside == WriteResult::Stored;
   const bool per_user_exists = profile::IsExistingFile(files.per_user);
   if (beside == WriteResult::Stored) {
     // Keep an existing per-user copy, which the next load reads first, in step.
-    return !per_user_exists || WriteIniValue(texts::kSection, key, value, files.per_user);
+    return !per_user_exists ||
+           StoreValues(texts::kSection, entries, files.per_user) == WriteResult::Stored;
   }
-  // Only a folder that cannot be written sends the setting to the per-user
+  // Only a folder that cannot be written sends the settings to the per-user
   // copy. A file that another program keeps locked, or one that cannot be
   // read, fails this save as it is, and the next save tries again: a copy
   // made now would hide every later change of the file beside the program.
@@ -141,11 +156,15 @@ bool WriteSettingTo(const SettingsFiles& files, const std::string& key, const st
       return false;
     }
   }
-  return WriteIniValue(texts::kSection, key, value, files.per_user);
+  return StoreValues(texts::kSection, entries, files.per_user) == WriteResult::Stored;
 }
 
-bool WriteSetting(const std::string& key, const std::string& value) {
-  return WriteSettingTo(CurrentSettingsFiles(), key, value);
+bool WriteSettingTo(const SettingsFiles& files, const std::string& key, const std::string& value) {
+  return WriteSettingsTo(files, {{key, value}});
+}
+
+bool WriteSettings(const std::vector<profile::Entry>& entries) {
+  return WriteSettingsTo(CurrentSettingsFiles(), entries);
 }
 
 }  // namespace varominea

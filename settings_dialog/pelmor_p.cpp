@@ -10,6 +10,7 @@
 #include "platform/picture_win.h"
 #include "resources/resource_ids.h"
 #include "resources/texts.h"
+#include "settings/settings_save.h"
 #include "settings/settings_win.h"
 #include "settings_dialog/caption_font_win.h"
 #include "settings_dialog/layout.h"
@@ -229,20 +230,21 @@ void Pelmor_P::Form_Load() {
     }
   });
   // The faces of the current settings lit; a value outside its group names
-  // no face, and that step is skipped.
+  // no face, and that step is skipped. Settings the file could not give are
+  // not known: no face is lit for them, and both pattern faces show unlit.
   step([&] {
-    auto* face = Element(Img_SR, ImageSize);
+    auto* face = SettingsKnown ? Element(Img_SR, ImageSize) : nullptr;
     if (face) face->SetPicture(lit);
     return face != nullptr;
   });
   step([&] {
-    auto* face = Element(Img_PT, ProcPattern);
-    if (face) face->SetPicture(lit);
+    auto* face = SettingsKnown ? Element(Img_PT, ProcPattern) : Element(Img_PT, 1);
+    if (face) face->SetPicture(SettingsKnown ? lit : unlit);
     return face != nullptr;
   });
   // The other pattern face unlit (none when the pattern names no face).
   step([&] {
-    auto* face = Element(Img_PT, ProcPattern ^ 1);
+    auto* face = Element(Img_PT, SettingsKnown ? ProcPattern ^ 1 : 0);
     if (face) face->SetPicture(unlit);
     return face != nullptr;
   });
@@ -292,12 +294,14 @@ void Pelmor_P::lbl_Opt_MouseDown(std::int16_t index) {
   for (platform::Image& face : Img_SR) face.SetPicture(Img_Off.picture());
   Img_SR[static_cast<std::size_t>(index)].SetPicture(Img_On_Y.picture());
   ImageSize = index;
+  image_size_picked_ = true;
 }
 
 void Pelmor_P::lbl_Opt_PT_MouseDown(std::int16_t index) {
   Img_PT[static_cast<std::size_t>(index)].SetPicture(Img_On_Y.picture());
   Img_PT[static_cast<std::size_t>(index ^ 1)].SetPicture(Img_Off.picture());
   ProcPattern = index;
+  proc_pattern_picked_ = true;
 }
 
 void Pelmor_P::lbl_K_MouseDown(std::int16_t index) {
@@ -310,11 +314,14 @@ void Pelmor_P::lbl_K_MouseUp(std::int16_t index) {
   // Lets the released face repaint unlit before the dialog goes; a press
   // queued before the release is handled here too, and so is saved.
   step([] { platform::DoEvents(); });
+  // Both settings in one write; one whose stored value could not be read
+  // is written only when the user picked it.
   if (index == 0) {
-    step([] { IniValue = SignPadded(ImageSize); });
-    step([] { return WriteSetting(texts::kKeyImageSize, IniValue); });
-    step([] { IniValue = SignPadded(ProcPattern); });
-    step([] { return WriteSetting(texts::kKeyProcPattern, IniValue); });
+    step([this] {
+      return WriteSettings(EntriesToSave(
+          {{texts::kKeyImageSize, ImageSize, SettingsKnown, image_size_picked_},
+           {texts::kKeyProcPattern, ProcPattern, SettingsKnown, proc_pattern_picked_}}));
+    });
   }
   step([this] { Unload(); });
 }

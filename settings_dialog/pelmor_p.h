@@ -74,6 +74,9 @@ class Pelmor_P : public platform::Form {
   platform::OwnedCursor button_cursor_;
   platform::OwnedCursor link_cursor_;
   int dpi_ = 96;
+  // Whether the user chose an option of each group.
+  bool image_size_picked_ = false;
+  bool proc_pattern_picked_ = false;
 };
 
 }  // namespace varominea

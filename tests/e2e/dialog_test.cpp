@@ -15,6 +15,7 @@
 #include "resources/texts.h"
 #include "settings_dialog/layout.h"
 #include "tests/e2e/support.h"
+#include "tests/support/held_file_win.h"
 #include "tests/support/link_handler_win.h"
 
 namespace {
@@ -271,6 +272,45 @@ TEST(DialogTest, StoredSettingsLightTheirFacesAndEachEndingSavesOrDiscards) {
     } else {
       EXPECT_EQ(ReadBytes(folder.settings()), before);
     }
+  }
+}
+
+// Another program holds the settings file, sharing nothing, as the dialog
+// opens. A hold of a few seconds is waited for: the stored choice shows and a
+// save keeps it. A longer hold leaves the stored values unknown: no face is
+// lit, and a save writes only the option the user picked, once the file is
+// free, never the other one from the failed read.
+TEST(DialogTest, ASettingsFileHeldAsItOpensIsNeverShownOrSavedAsDefaults) {
+  const struct {
+    DWORD hold_ms;
+    const char* stored_pattern;
+    const char* sizes;
+    const char* patterns;
+    bool pick_b;
+    const char* saved_pattern;
+  } cases[] = {
+      {2500, " 1", "UUL", "UL", false, " 1"},
+      {5000, " 0", "UUU", "UU", true, " 1"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "held " << c.hold_ms << " ms");
+    ScrFolder folder(" 2", c.stored_pattern);
+    {
+      test::HeldFile held(folder.settings(), 0, c.hold_ms);
+      ASSERT_TRUE(held.held());
+      Dialog d(folder);
+      ASSERT_TRUE(d.ready());
+      EXPECT_EQ(d.Faces(dialog::kImgSR), c.sizes);
+      EXPECT_EQ(d.Faces(dialog::kImgPT), c.patterns);
+      if (c.pick_b) {
+        d.Click(dialog::kLblOptPT[1]);
+        EXPECT_TRUE(d.FacesBecome(dialog::kImgPT, "UL"));
+        EXPECT_EQ(d.Faces(dialog::kImgSR), "UUU");
+      }
+      d.Click(dialog::kLblK[0]);
+      ASSERT_TRUE(d.Ends());
+    }
+    EXPECT_EQ(ReadBytes(folder.settings()), SettingsText(" 2", c.saved_pattern));
   }
 }
 

@@ -1,11 +1,15 @@
-// The settings file's byte-exact profile reader and writer.
+// The settings file's byte-exact profile reader and writer, what a save
+// writes, and how long a locked file is waited for.
 #include "settings/profile.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "resources/texts.h"
+#include "settings/lock_wait.h"
+#include "settings/settings_save.h"
 
 namespace varominea::profile {
 namespace {
@@ -270,6 +274,63 @@ TEST(ProfileTest, NamesAndValuesThatWouldNotReadBackAreRefused) {
   for (const char* value : {"\n", "1\r\nx=2"}) {
     EXPECT_EQ(SetProfileValue(file, "Section", "k", value), std::nullopt) << value;
   }
+}
+
+// A save writes both keys, each in the file's number form, when the file was
+// read: values the user left alone go back as they were read (an
+// out-of-range 7 included). A setting the file could not give is written
+// only when the user picked it, never as the default it holds meanwhile.
+TEST(SaveTest, OnlyKnownOrPickedSettingsAreWritten) {
+  using Entries = std::vector<Entry>;
+  const struct {
+    std::int16_t size, pattern;
+    bool known, size_picked, pattern_picked;
+    Entries expected;
+  } cases[] = {
+      {7, 0, true, false, false, {{kKeyImageSize, " 7"}, {kKeyProcPattern, " 0"}}},
+      {2, -1, true, true, false, {{kKeyImageSize, " 2"}, {kKeyProcPattern, "-1"}}},
+      {0, 0, false, false, false, {}},
+      {0, 1, false, false, true, {{kKeyProcPattern, " 1"}}},
+      {2, 0, false, true, true, {{kKeyImageSize, " 2"}, {kKeyProcPattern, " 0"}}},
+  };
+  for (const auto& c : cases) {
+    const Entries entries =
+        EntriesToSave({{kKeyImageSize, c.size, c.known, c.size_picked},
+                       {kKeyProcPattern, c.pattern, c.known, c.pattern_picked}});
+    ASSERT_EQ(entries.size(), c.expected.size()) << c.size << "/" << c.pattern;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      EXPECT_EQ(entries[i].key, c.expected[i].key);
+      EXPECT_EQ(entries[i].value, c.expected[i].value);
+    }
+  }
+}
+
+// Attempts on a locked file, run against a clock that each pause moves on:
+// a hold that ends soon is noticed within a few milliseconds, attempts never
+// come closer than 10 ms nor further apart than 100 ms, and the last one
+// falls on the end of the wait, after which there is none.
+TEST(LockWaitTest, RetriesComeQuicklyFirstAndEndWithTheWait) {
+  for (const unsigned long long wait_ms : {kLockedFileWaitMs + 0ull, 1000ull, 25ull}) {
+    SCOPED_TRACE(wait_ms);
+    std::vector<unsigned> pauses;
+    unsigned long long elapsed = 0;
+    while (const std::optional<unsigned> pause =
+               PauseBeforeRetry(static_cast<unsigned>(pauses.size() + 1), elapsed, wait_ms)) {
+      ASSERT_GT(*pause, 0u);
+      ASSERT_LE(*pause, 100u);
+      pauses.push_back(*pause);
+      elapsed += *pause;
+      ASSERT_LT(pauses.size(), 1000u);
+    }
+    EXPECT_EQ(elapsed, wait_ms) << "the last attempt is at the end of the wait";
+    EXPECT_EQ(pauses.front(), std::min<unsigned long long>(10, wait_ms));
+    if (wait_ms >= 1000) {
+      EXPECT_EQ(pauses[0] + pauses[1] + pauses[2], 70u) << "three tries in the first 70 ms";
+      EXPECT_EQ(pauses[10], 100u);
+    }
+  }
+  // A clock that jumps past the end (a busy machine) gets no more attempts.
+  EXPECT_EQ(PauseBeforeRetry(3, 5000, 3000), std::nullopt);
 }
 
 }  // namespace

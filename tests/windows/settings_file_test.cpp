@@ -13,8 +13,10 @@
 #include "platform/app_win.h"
 #include "platform/handles_win.h"
 #include "resources/texts.h"
+#include "settings/profile.h"
 #include "settings/profile_file_win.h"
 #include "settings/settings_win.h"
+#include "tests/support/held_file_win.h"
 #include "tests/support/settings_text.h"
 
 namespace {
@@ -52,35 +54,15 @@ void Put(const std::wstring& path, const std::string& bytes) {
   ASSERT_EQ(profile::ReplaceFileContents(path, bytes), profile::WriteResult::Stored);
 }
 
-// Holds a file open the way another program does (an editor, a scanner),
-// sharing it as `share` says, and lets it go after `milliseconds` from a
-// thread of its own.
-class HeldFile {
- public:
-  HeldFile(const std::wstring& path, DWORD share, DWORD milliseconds)
-      : file_(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, share, nullptr, OPEN_EXISTING,
-                          FILE_ATTRIBUTE_NORMAL, nullptr)),
-        milliseconds_(milliseconds) {
-    EXPECT_TRUE(file_);
-    thread_.reset(CreateThread(nullptr, 0, &Release, this, 0, nullptr));
-  }
-  HeldFile(const HeldFile&) = delete;
-  HeldFile& operator=(const HeldFile&) = delete;
-  ~HeldFile() { WaitForSingleObject(thread_.get(), INFINITE); }
-
- private:
-  static DWORD WINAPI Release(void* self) {
-    auto* held = static_cast<HeldFile*>(self);
-    Sleep(held->milliseconds_);
-    held->file_.reset();
-    return 0;
-  }
-  platform::OwnedFile file_;
-  DWORD milliseconds_;
-  platform::OwnedFile thread_;
-};
-
+using test::HeldFile;
 using test::SettingsText;
+
+// Saves both settings, as the dialog does.
+bool SaveBoth(const SettingsFiles& files, const std::string& image_size,
+              const std::string& proc_pattern) {
+  return WriteSettingsTo(
+      files, {{texts::kKeyImageSize, image_size}, {texts::kKeyProcPattern, proc_pattern}});
+}
 
 // A fresh folder for one test, with LOCALAPPDATA pointing into it; the
 // settings record starts at zero.
@@ -243,6 +225,7 @@ TEST_F(SettingsFileTest, AFileHeldByAnotherProgramIsWaitedForNeverWorkedAround) 
     Put(files_.beside_program, before);
     if (c.stored && c.share == 0) {
       HeldFile held(files_.beside_program, c.share, c.hold_ms);
+      EXPECT_TRUE(held.held());
       ImageSize = ProcPattern = 0;
       LoadSettingsFrom(files_);
       EXPECT_EQ(ImageSize, 1);
@@ -250,6 +233,7 @@ TEST_F(SettingsFileTest, AFileHeldByAnotherProgramIsWaitedForNeverWorkedAround) 
     }
     {
       HeldFile held(files_.beside_program, c.share, c.hold_ms);
+      EXPECT_TRUE(held.held());
       ApiResult = c.stored ? 0 : 1;
       WriteSettingTo(files_, texts::kKeyImageSize, " 2");
       EXPECT_EQ(ApiResult, c.stored ? 1 : 0);
@@ -311,6 +295,165 @@ TEST_F(SettingsFileTest, SavingRemovesLeftoverTemporaryFilesOfItsOwnNamingOnly) 
   std::sort(expected.begin(), expected.end());
   std::sort(found.begin(), found.end());
   EXPECT_EQ(found, expected);
+}
+
+// Adds one key to the file the way a careful program does: the file held,
+// sharing nothing, from its read to its write. Waits while the file is in
+// use; false when it never got it.
+bool AddKeyHoldingTheFile(const std::wstring& path, const std::string& key) {
+  const ULONGLONG deadline = GetTickCount64() + 20000;
+  for (;;) {
+    platform::OwnedFile file(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+      if (GetTickCount64() >= deadline) return false;
+      Sleep(1);
+      continue;
+    }
+    std::string bytes(64 * 1024, '\0');
+    DWORD got = 0;
+    if (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr))
+      return false;
+    bytes.resize(got);
+    const std::optional<std::string> added = profile::SetProfileValue(bytes, "Other", key, "1");
+    DWORD written = 0;
+    return added && SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN) == 0 &&
+           WriteFile(file.get(), added->data(), static_cast<DWORD>(added->size()), &written,
+                     nullptr) &&
+           written == added->size() && SetEndOfFile(file.get());
+  }
+}
+
+DWORD WINAPI AddKeys(void* path) {
+  for (int i = 0; i < 300; ++i) {
+    Sleep(2);
+    if (!AddKeyHoldingTheFile(*static_cast<const std::wstring*>(path), "k" + std::to_string(i)))
+      return 1;
+  }
+  return 0;
+}
+
+// Saving both settings while another program adds keys of its own: every
+// save holds the file from its read to its replace, so neither side's keys
+// are lost, and both settings are stored together.
+TEST_F(SettingsFileTest, SavingWhileAnotherProgramAddsKeysLosesNone) {
+  Put(files_.beside_program, SettingsText(" 1", " 1"));
+  const platform::OwnedKernelObject writer(
+      CreateThread(nullptr, 0, &AddKeys, &files_.beside_program, 0, nullptr));
+  ASSERT_TRUE(writer);
+  int saves = 0, failed = 0;
+  std::string last;
+  while (WaitForSingleObject(writer.get(), 0) == WAIT_TIMEOUT) {
+    last = saves % 2 ? " 2" : " 0";
+    failed += !SaveBoth(files_, last, last);
+    ++saves;
+  }
+  DWORD writer_result = 1;
+  GetExitCodeThread(writer.get(), &writer_result);
+  EXPECT_EQ(writer_result, 0u) << "the other program never got the file";
+  EXPECT_EQ(failed, 0) << "of " << saves << " saves";
+  const std::string after = Bytes(files_.beside_program).value_or("");
+  int lost = 0;
+  for (int i = 0; i < 300; ++i)
+    lost += profile::GetProfileValue(after, "Other", "k" + std::to_string(i)) != "1";
+  EXPECT_EQ(lost, 0) << "keys of the other program lost in " << saves << " saves";
+  EXPECT_GT(saves, 1);
+  EXPECT_EQ(profile::GetProfileValue(after, "Section", texts::kKeyImageSize), last.substr(1));
+  EXPECT_EQ(profile::GetProfileValue(after, "Section", texts::kKeyProcPattern), last.substr(1));
+}
+
+// Symbolic links made and removed the way the file system's own tools do:
+// on Wine, on the Unix side (Wine shows a link as the file it leads to, and
+// its own delete removes that file, not the link); elsewhere, with the
+// system's own calls.
+class SymbolicLinks {
+ public:
+  SymbolicLinks()
+      : unix_name_(reinterpret_cast<UnixName>(reinterpret_cast<void*>(
+            GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")))) {}
+
+  // False when no link can be made here.
+  bool Make(const std::wstring& link, const std::wstring& target, bool relative) const {
+    if (!unix_name_) {
+      const std::wstring to = relative ? target.substr(target.find_last_of(L'\\') + 1) : target;
+      return CreateSymbolicLinkW(link.c_str(), to.c_str(),
+                                 SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) != FALSE;
+    }
+    std::wstring to = Unix(target);
+    if (relative) to = to.substr(to.find_last_of(L'/') + 1);
+    return RunUnix(L"Z:\\bin\\ln", L"ln -s \"" + to + L"\" \"" + Unix(link) + L"\"",
+                   [&] { return profile::IsExistingFile(link); });
+  }
+
+  // Removes the link, which must still lead to a file.
+  bool Remove(const std::wstring& link) const {
+    if (!unix_name_) return DeleteFileW(link.c_str()) != FALSE;
+    return RunUnix(L"Z:\\bin\\rm", L"rm \"" + Unix(link) + L"\"",
+                   [&] { return !profile::IsExistingFile(link); });
+  }
+
+ private:
+  using UnixName = char*(CDECL*)(LPCWSTR);
+
+  std::wstring Unix(const std::wstring& path) const {
+    char* name = unix_name_(path.c_str());
+    std::wstring text(MAX_PATH * 4, L'\0');
+    const int length = MultiByteToWideChar(CP_UTF8, 0, name ? name : "", -1, text.data(),
+                                           static_cast<int>(text.size()));
+    text.resize(static_cast<std::size_t>(std::max(0, length - 1)));
+    HeapFree(GetProcessHeap(), 0, name);
+    return text;
+  }
+
+  // Wine does not wait for a Unix program: it is done when `done` holds.
+  template <typename Done>
+  static bool RunUnix(const wchar_t* program, std::wstring command, Done done) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    if (!CreateProcessW(program, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &started)) {
+      return false;
+    }
+    CloseHandle(started.hThread);
+    CloseHandle(started.hProcess);
+    const ULONGLONG deadline = GetTickCount64() + 10000;
+    while (!done() && GetTickCount64() < deadline) Sleep(20);
+    return done();
+  }
+
+  UnixName unix_name_;
+};
+
+// A settings file that is a symbolic link, to a file beside it or in another
+// folder: saving writes the file the link leads to, replacing it in its own
+// folder, and the link stays a link (a later change of its target shows
+// through it).
+TEST_F(SettingsFileTest, SavingThroughASymbolicLinkWritesItsTargetAndKeepsTheLink) {
+  const SymbolicLinks links;
+  const std::wstring elsewhere = root_ + L"\\elsewhere";
+  ASSERT_TRUE(CreateDirectoryW(elsewhere.c_str(), nullptr));
+  for (const auto& [target, relative] :
+       {std::pair{program_folder_ + L"\\real.ini", true}, {elsewhere + L"\\real.ini", false}}) {
+    SCOPED_TRACE(testing::Message() << "link to " << (relative ? "real.ini" : "elsewhere"));
+    Put(target, "; kept\r\n" + SettingsText(" 1", " 1"));
+    if (!links.Make(files_.beside_program, target, relative)) {
+      GTEST_SKIP() << "no symbolic link can be made here";
+    }
+    EXPECT_TRUE(SaveBoth(files_, " 2", " 0"));
+    EXPECT_EQ(Bytes(target), "; kept\r\n" + SettingsText(" 2", " 0"));
+    Put(target, SettingsText(" 0", " 1"));
+    EXPECT_EQ(Bytes(files_.beside_program), SettingsText(" 0", " 1")) << "no longer a link";
+    Names found = Entries(program_folder_);
+    std::sort(found.begin(), found.end());
+    Names expected{texts::kSettingsFileName};
+    if (relative) expected.push_back(L"real.ini");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(found, expected) << "no temporary file";
+    EXPECT_EQ(Entries(elsewhere), relative ? Names{} : Names{L"real.ini"});
+    ASSERT_TRUE(links.Remove(files_.beside_program));
+    EXPECT_TRUE(DeleteFileW(target.c_str()));
+  }
 }
 
 }  // namespace
