@@ -9,7 +9,7 @@
 
 #include "core/placement.h"
 #include "resources/texts.h"
-#include "tests/e2e/support.h"
+#include "tests/support/program_win.h"
 #include "tests/support/frame_probe_win.h"
 
 // after <windows.h>
