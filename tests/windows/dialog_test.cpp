@@ -46,12 +46,12 @@ void ExpectAnimation(const Animation& a, HWND window, RECT from, RECT to) {
 // Moves the mouse with real input and waits until the system reports it there.
 bool MoveMouse(POINT to) {
   SetCursorPos(to.x, to.y);
-  for (int i = 0; i < 100; ++i) {
-    POINT now{};
-    if (GetCursorPos(&now) && now.x == to.x && now.y == to.y) return true;
-    test::PumpFor(10ms);
-  }
-  return false;
+  return test::WaitUntil(
+      [&] {
+        POINT now{};
+        return GetCursorPos(&now) && now.x == to.x && now.y == to.y;
+      },
+      1s);
 }
 
 class DialogInProcessTest : public ::testing::Test {
