@@ -14,9 +14,9 @@
 #include "resources/resource_ids.h"
 #include "resources/texts.h"
 #include "settings_dialog/layout.h"
-#include "tests/e2e/support.h"
 #include "tests/support/held_file_win.h"
 #include "tests/support/link_handler_win.h"
+#include "tests/support/program_win.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <utility>
 
 #include "resources/texts.h"
-#include "tests/e2e/support.h"
+#include "tests/support/program_win.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "resources/texts.h"
-#include "tests/e2e/support.h"
+#include "tests/support/program_win.h"
 
 namespace {
 

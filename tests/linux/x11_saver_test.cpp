@@ -3,7 +3,7 @@
 // follows a resized window, and how it ends.
 #include <gtest/gtest.h>
 
-#include "tests/linux/x11_probe.h"
+#include "tests/support/x11_probe.h"
 
 namespace {
 

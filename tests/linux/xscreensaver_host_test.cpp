@@ -2,7 +2,7 @@
 // programs, on a virtual display (run through tools/wine-run.sh --native).
 #include <gtest/gtest.h>
 
-#include "tests/linux/x11_probe.h"
+#include "tests/support/x11_probe.h"
 
 namespace {
 

@@ -86,10 +86,13 @@ TEST(KernelTest, BuildChoosesTheFastestOnceAndStepsThroughIt) {
   EXPECT_EQ(first, AvailableImpls().back());
   auto field = NewField();
   const KernelParamBlock params{256, 256, &field->at(1, 2)};
-  EXPECT_EQ(KernelStep(&params), 0);
+  KernelStep(&params);
   EXPECT_TRUE(AllEqual(*field, 255));
-  const KernelParamBlock unfilled;  // no field allocated: nothing is written
-  EXPECT_EQ(KernelStep(&unfilled) + KernelStep(nullptr), 0);
+  // No field allocated, or no block at all: nothing is read or written (the
+  // sanitizer build would report it).
+  const KernelParamBlock unfilled;
+  KernelStep(&unfilled);
+  KernelStep(nullptr);
 }
 
 // Telling entries, then the rule: a walk in steps of 8 per changing channel

@@ -2,14 +2,6 @@
 
 namespace test {
 
-void PumpMessages() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
-
 HelperWindow::HelperWindow(const std::wstring& caption, DWORD style, HWND parent, RECT bounds) {
   static const wchar_t* const kClass = [] {
     WNDCLASSW wc{};

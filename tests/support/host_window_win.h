@@ -7,10 +7,9 @@
 
 #include <string>
 
-namespace test {
+#include "tests/support/wait.h"
 
-// Dispatches every message waiting for this thread.
-void PumpMessages();
+namespace test {
 
 // A plain grey window, shown without taking the focus; destroyed with the
 // object.

@@ -9,13 +9,17 @@
 #include <vector>
 
 #include "core/shared_values.h"
+#include "platform/app_win.h"
+#include "platform/handles_win.h"
 #include "settings_dialog/layout.h"
 #include "settings_dialog/pelmor_p.h"
 #include "settings_dialog/zoom_win.h"
-#include "support.h"
 #include "tests/support/link_handler_win.h"
+#include "tests/support/wait.h"
 
 namespace {
+
+using namespace std::chrono_literals;
 
 using varominea::Pelmor_P;
 
@@ -42,12 +46,12 @@ void ExpectAnimation(const Animation& a, HWND window, RECT from, RECT to) {
 // Moves the mouse with real input and waits until the system reports it there.
 bool MoveMouse(POINT to) {
   SetCursorPos(to.x, to.y);
-  for (int i = 0; i < 100; ++i) {
-    POINT now{};
-    if (GetCursorPos(&now) && now.x == to.x && now.y == to.y) return true;
-    test::Pump(10);
-  }
-  return false;
+  return test::WaitUntil(
+      [&] {
+        POINT now{};
+        return GetCursorPos(&now) && now.x == to.x && now.y == to.y;
+      },
+      1s);
 }
 
 class DialogInProcessTest : public ::testing::Test {
@@ -96,7 +100,7 @@ TEST_F(DialogInProcessTest, AfterALinkPressEachPlaceShowsItsOwnCursorAgain) {
   const HCURSOR link = LoadCursorW(nullptr, IDC_HAND);  // tells the link's cursor apart
   form.lbl_URL.SetCursor(link);
   form.Show();
-  test::Pump(200);
+  test::PumpFor(200ms);
   const auto on_screen = [&](int x, int y) {
     POINT p{x, y};
     ClientToScreen(form.Pic_B.hwnd(), &p);
@@ -109,7 +113,7 @@ TEST_F(DialogInProcessTest, AfterALinkPressEachPlaceShowsItsOwnCursorAgain) {
   press[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
   press[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
   SendInput(2, press, sizeof(INPUT));
-  test::Pump(500);
+  test::PumpFor(500ms);
   EXPECT_TRUE(form.loaded()) << "the dialog stays open";
   EXPECT_TRUE(IsWindowVisible(form.hwnd()));
   EXPECT_EQ(platform::AppCursor(), nullptr);
@@ -117,7 +121,7 @@ TEST_F(DialogInProcessTest, AfterALinkPressEachPlaceShowsItsOwnCursorAgain) {
 
   // Over the background (left of every caption) the arrow shows.
   ASSERT_TRUE(MoveMouse(on_screen(4, 120)));
-  test::Pump(200);
+  test::PumpFor(200ms);
   EXPECT_EQ(ShownCursor(), LoadCursorW(nullptr, IDC_ARROW));
   form.Unload();
 }

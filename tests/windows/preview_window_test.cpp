@@ -7,14 +7,17 @@
 #include <tuple>
 #include <utility>
 
+#include "platform/handles_win.h"
 #include "platform/picture_win.h"
 #include "preview/pelmor_r.h"
 #include "resources/resource_ids.h"
-#include "support.h"
 #include "tests/support/host_window_win.h"
 #include "tests/support/screen_win.h"
+#include "tests/support/wait.h"
 
 namespace {
+
+using namespace std::chrono_literals;
 
 using platform::Picture;
 
@@ -58,7 +61,7 @@ TEST(PreviewWindowTest, CoversTheAreaWithThePictureAsItsChild) {
     varominea::Pelmor_R preview;
     EXPECT_EQ(preview.Img_Prev.bounds().right, 187);  // design size until placed
     ASSERT_TRUE(varominea::ShowPreviewIn(preview, area.area.hwnd()));
-    test::Pump(300);
+    test::PumpFor(300ms);
 
     EXPECT_EQ(GetAncestor(preview.hwnd(), GA_PARENT), area.area.hwnd());
     RECT outer{}, own{};

@@ -9,8 +9,9 @@
 #include "core/patterns.h"
 #include "core/placement.h"
 #include "core/shared_values.h"
+#include "platform/app_win.h"
 #include "saver/pelmor_s.h"
-#include "support.h"
+#include "tests/support/canvas_win.h"
 #include "tests/support/cells.h"
 
 namespace varominea {

@@ -7,12 +7,16 @@
 #include <string>
 #include <vector>
 
+#include "platform/app_win.h"
 #include "platform/form_win.h"
 #include "platform/label_win.h"
 #include "platform/picture_box_win.h"
-#include "support.h"
+#include "tests/support/canvas_win.h"
+#include "tests/support/wait.h"
 
 namespace {
+
+using namespace std::chrono_literals;
 
 using platform::Alignment;
 using platform::MouseEvent;
@@ -94,7 +98,7 @@ TEST(FormTest, KeyPreviewSeesKeysOfAChildAndTimersTickUntilSwitchedOff) {
   timer.SetEnabled(true);
   const DWORD end = GetTickCount() + 2000;
   while (GetTickCount() < end && ticks < 3) platform::DoEvents();
-  test::Pump(50);
+  test::PumpFor(50ms);
   EXPECT_EQ(ticks, 3);
   form.Unload();
 }

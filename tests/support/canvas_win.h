@@ -1,5 +1,5 @@
-// Helpers shared by the Windows-side tests: a message pump with a deadline
-// and a drawing surface whose pixels can be read back.
+// A drawing surface for the Windows-side tests whose pixels can be read
+// back.
 #pragma once
 #include <windows.h>
 
@@ -7,18 +7,9 @@
 #include <cstdint>
 #include <optional>
 
-#include "platform/app_win.h"
 #include "platform/handles_win.h"
 
 namespace test {
-
-inline void Pump(DWORD milliseconds) {
-  const DWORD end = GetTickCount() + milliseconds;
-  do {
-    platform::DoEvents();
-    Sleep(10);
-  } while (static_cast<LONG>(end - GetTickCount()) > 0);
-}
 
 // A 32-bit top-down surface filled with one colour.
 class Canvas {

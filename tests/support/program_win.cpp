@@ -1,4 +1,4 @@
-#include "tests/e2e/support.h"
+#include "tests/support/program_win.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,6 @@
 #include <iterator>
 
 #include "resources/texts.h"
-#include "tests/support/host_window_win.h"
 
 namespace e2e {
 namespace {
@@ -115,16 +114,6 @@ Started::Started(const std::wstring& arguments, const char* image_size, const ch
                  const wchar_t* caption)
     : folder(image_size, proc_pattern), scr(folder, arguments) {
   if (caption) window = WaitForWindow(scr.pid(), caption);
-}
-
-bool WaitUntil(const std::function<bool()>& condition, Millis timeout, Millis step) {
-  const auto end = std::chrono::steady_clock::now() + timeout;
-  for (;;) {
-    test::PumpMessages();
-    if (condition()) return true;
-    if (std::chrono::steady_clock::now() >= end) return false;
-    Sleep(static_cast<DWORD>(step.count()));
-  }
 }
 
 HWND FindProcessWindow(DWORD pid, const wchar_t* caption, HWND parent) {

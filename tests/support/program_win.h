@@ -6,13 +6,13 @@
 #include <windows.h>
 
 #include <chrono>
-#include <functional>
 #include <optional>
 #include <string>
 
 #include "tests/support/host_window_win.h"
 #include "tests/support/screen_win.h"
 #include "tests/support/settings_text.h"
+#include "tests/support/wait.h"
 
 namespace e2e {
 
@@ -23,6 +23,7 @@ using test::PreviewArea;
 using test::ScreenPixel;
 using test::ScreenShot;
 using test::SettingsText;
+using test::WaitUntil;
 
 // A fresh folder under %TEMP% holding a copy of Varominea.scr and, when
 // image_size is given, a settings file with the two values (e.g. " 1");
@@ -73,10 +74,6 @@ struct Started {
   ScrProcess scr;
   HWND window = nullptr;
 };
-
-// Polls (dispatching this process's messages) until the condition holds or
-// the time is up.
-bool WaitUntil(const std::function<bool()>& condition, Millis timeout, Millis step = 10ms);
 
 // The first visible window of the process with the caption (any caption when
 // null), among the top-level windows or the children of `parent`.

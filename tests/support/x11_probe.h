@@ -26,7 +26,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <sstream>
@@ -38,6 +37,7 @@
 #include "core/pixel_field.h"
 #include "core/placement.h"
 #include "tests/support/cells.h"
+#include "tests/support/wait.h"
 
 extern char** environ;
 
@@ -50,14 +50,7 @@ namespace fs = std::filesystem;
 constexpr std::uint32_t kBlack = 0;
 constexpr std::uint32_t kWhite = 0xFFFFFF;
 
-inline bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-  const auto until = Clock::now() + limit;
-  for (;;) {
-    if (done()) return true;
-    if (Clock::now() >= until) return false;
-    std::this_thread::sleep_for(20ms);
-  }
-}
+using test::WaitUntil;
 
 // ---------------------------------------------------------------- the display
 

@@ -1,0 +1,4 @@
+// One front end including another.
+#include "core/kernel.h"
+#include "linux/options.h"
+#include "linux/wayland/surface.h"
