@@ -207,8 +207,8 @@ class Saver {
     server_stretch_ = stretch_choice_ != Stretch::Client && SetUpServerStretch();
     if (stretch_choice_ == Stretch::Server && !server_stretch_) {
       std::fputs(
-          "varominea: the X server cannot enlarge the picture (RENDER on a true-colour "
-          "window)\n",
+          "varominea: VAROMINEA_X11_STRETCH=server, but the X server cannot enlarge the "
+          "picture here (that needs RENDER and a true-colour window)\n",
           stderr);
       return 1;
     }
