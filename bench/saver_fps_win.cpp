@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <string_view>
 #include <vector>
 
 #include "core/patterns.h"
@@ -59,8 +60,10 @@ double TimeBlitOnly(varominea::Pelmor_S& saver, std::uint32_t frames) {
 
 }  // namespace
 
-int main() {
+// With --smoke, a few short rounds: only that the loop still runs.
+int main(int argc, char** argv) {
   using namespace varominea;
+  const bool smoke = argc > 1 && std::string_view(argv[1]) == "--smoke";
   ImageSize = 0;
   ProcPattern = 0;
   static Pelmor_S saver(/*command_line_empty=*/true);
@@ -79,41 +82,41 @@ int main() {
 
   // Many short rounds, each real-loop round paired with a blit-only round
   // right beside it, so that changes in the machine's load hit both alike.
-  constexpr std::uint32_t kFrames = 500;
-  constexpr int kRounds = 24;
+  const std::uint32_t round_frames = smoke ? 20 : 500;
+  const int rounds = smoke ? 2 : 24;
   std::vector<double> pair_ratios;
-  TimeRealLoop(saver, 300);  // warm-up
-  TimeBlitOnly(saver, 300);
+  TimeRealLoop(saver, smoke ? 10 : 300);  // warm-up
+  TimeBlitOnly(saver, smoke ? 10 : 300);
   double real = 0;
   double floor = 0;
-  for (int round = 0; round < kRounds; ++round) {
+  for (int round = 0; round < rounds; ++round) {
     // Alternate the order so that drift in the machine's load hits both.
     double real_round = 0;
     double floor_round = 0;
     if (round % 2 == 0) {
-      real_round = TimeRealLoop(saver, kFrames);
-      floor_round = TimeBlitOnly(saver, kFrames);
+      real_round = TimeRealLoop(saver, round_frames);
+      floor_round = TimeBlitOnly(saver, round_frames);
     } else {
-      floor_round = TimeBlitOnly(saver, kFrames);
-      real_round = TimeRealLoop(saver, kFrames);
+      floor_round = TimeBlitOnly(saver, round_frames);
+      real_round = TimeRealLoop(saver, round_frames);
     }
     real += real_round;
     floor += floor_round;
     pair_ratios.push_back(floor_round / real_round);
   }
   std::sort(pair_ratios.begin(), pair_ratios.end());
-  const double frames = double{kFrames} * kRounds;
+  const double frames = static_cast<double>(round_frames) * rounds;
   std::printf("real loop   %8.1f frames/s\n", frames / real);
   std::printf("blit + pump %8.1f frames/s\n", frames / floor);
-  std::printf("ratio       %8.3f (median of %d paired rounds %.3f)\n", floor / real, kRounds,
-              (pair_ratios[kRounds / 2 - 1] + pair_ratios[kRounds / 2]) / 2);
+  std::printf("ratio       %8.3f (median of %d paired rounds %.3f)\n", floor / real, rounds,
+              (pair_ratios[rounds / 2 - 1] + pair_ratios[rounds / 2]) / 2);
 
   // The frame step alone, for scale.
   {
     const auto start = Clock::now();
-    for (std::uint32_t i = 0; i < kFrames * 10; ++i) ApiResult = KernelStep(&KernelParams);
+    for (std::uint32_t i = 0; i < round_frames * 10; ++i) ApiResult = KernelStep(&KernelParams);
     std::printf("frame step alone %8.1f us\n",
-                Seconds(Clock::now() - start) / (kFrames * 10) * 1e6);
+                Seconds(Clock::now() - start) / (round_frames * 10) * 1e6);
   }
 
   // The real loop in the window as set up (larger than the screen) against
@@ -125,11 +128,11 @@ int main() {
   const RECT screen_sized{0, 0, screen.width, screen.height};
   double large = 0;
   double small = 0;
-  for (int round = 0; round < kRounds; ++round) {
+  for (int round = 0; round < rounds; ++round) {
     resize(window);
-    large += TimeRealLoop(saver, kFrames);
+    large += TimeRealLoop(saver, round_frames);
     resize(screen_sized);
-    small += TimeRealLoop(saver, kFrames);
+    small += TimeRealLoop(saver, round_frames);
   }
   std::printf("real loop: window %ld x %ld %8.1f frames/s, screen-sized %8.1f frames/s\n",
               window.right - window.left, window.bottom - window.top, frames / large,

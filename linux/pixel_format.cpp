@@ -22,6 +22,11 @@ std::uint32_t PixelFor(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
   return Channel(red, masks.red) | Channel(green, masks.green) | Channel(blue, masks.blue);
 }
 
+std::uint32_t UnusedBits(unsigned depth, const ChannelMasks& masks) {
+  const std::uint32_t all = depth >= 32 ? 0xFFFFFFFFu : (std::uint32_t{1} << depth) - 1;
+  return all & ~(masks.red | masks.green | masks.blue);
+}
+
 PixelTable PixelTableFor(const DibHeaderRecord& dib, const ChannelMasks& masks) {
   PixelTable table{};
   for (std::size_t i = 0; i < table.size(); ++i) {

@@ -20,6 +20,11 @@ struct ChannelMasks {
 std::uint32_t PixelFor(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
                        const ChannelMasks& masks);
 
+// The bits of a `depth`-bit pixel that no colour channel uses: the alpha
+// channel of a 32-bit visual with an alpha channel (ARGB), none on 24-bit
+// ones. A pixel with them all set is opaque under a compositing manager.
+std::uint32_t UnusedBits(unsigned depth, const ChannelMasks& masks);
+
 // Every entry of the colour table as a pixel.
 PixelTable PixelTableFor(const DibHeaderRecord& dib, const ChannelMasks& masks);
 

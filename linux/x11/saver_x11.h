@@ -6,9 +6,10 @@
 
 namespace varominea::x11 {
 
-// Runs until a signal arrives on `signal_fd` (a signalfd for SIGTERM and
-// SIGINT), the window is destroyed or closed, or the display cannot be used.
-// Returns the process's exit status: 0 when it ended as a saver should.
+// Runs until the window is destroyed or closed, or the display cannot be
+// used, and returns the process's exit status: 0 when it ended as a saver
+// should. A signal on `signal_fd` (a signalfd for SIGTERM and SIGINT) ends
+// the process at once with status 0, wherever the saver is waiting.
 int RunSaver(const Options& options, int signal_fd);
 
 }  // namespace varominea::x11

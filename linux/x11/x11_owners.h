@@ -5,6 +5,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
+#include <X11/extensions/Xrender.h>
 #include <sys/shm.h>
 #include <unistd.h>
 
@@ -62,6 +63,8 @@ class DisplayResource {
 
 using WindowOwner = DisplayResource<Window, &XDestroyWindow>;
 using GcOwner = DisplayResource<GC, &XFreeGC>;
+using PixmapOwner = DisplayResource<Pixmap, &XFreePixmap>;
+using PictureOwner = DisplayResource<Picture, &XRenderFreePicture>;
 
 // A client-side ZPixmap image in the server's format, its pixels either in
 // a shared-memory segment the server reads directly, or in ordinary memory

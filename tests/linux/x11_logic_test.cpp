@@ -14,6 +14,7 @@
 #include "linux/frame_layout.h"
 #include "linux/options.h"
 #include "linux/pixel_format.h"
+#include "linux/x11/server_stretch.h"
 
 namespace varominea::x11 {
 namespace {
@@ -233,6 +234,80 @@ TEST(X11LayoutTest, RenderedFrameShowsEachPixelsCellAndBlackStrips) {
     EXPECT_EQ(wrong, 0);
     EXPECT_EQ(out.back(), kUntouched);
   }
+}
+
+// What a server that enlarges the picture with the nearest filter shows for
+// `stretch`, in the fixed-point arithmetic such servers use: each run's
+// transform evaluated at the first pixel's centre (half a step, rounded half
+// up), one 1/65536 taken off, then stepped pixel by pixel and rounded down.
+std::vector<std::uint32_t> ServerShows(const ServerStretch& stretch,
+                                       const std::vector<std::uint32_t>& picture, int width,
+                                       int height) {
+  std::vector<std::uint32_t> out(static_cast<std::size_t>(width) * height, 0xDEADBEEF);
+  const auto samples = [](const AxisStretch& axis, const ScaledRun& run) {
+    const std::int64_t at_centre = TranslationFor(run, axis.step) + (axis.step + 1) / 2;
+    std::vector<int> source;
+    for (int i = 0; i < run.count; ++i) {
+      source.push_back(static_cast<int>((at_centre - 1 + std::int64_t{i} * axis.step) >> 16));
+    }
+    return source;
+  };
+  for (const ScaledRun& rows : stretch.rows.runs) {
+    const std::vector<int> source_rows = samples(stretch.rows, rows);
+    for (const ScaledRun& columns : stretch.columns.runs) {
+      const std::vector<int> source_columns = samples(stretch.columns, columns);
+      for (int y = 0; y < rows.count; ++y) {
+        for (int x = 0; x < columns.count; ++x) {
+          const int sx = source_columns[static_cast<std::size_t>(x)];
+          const int sy = source_rows[static_cast<std::size_t>(y)];
+          const bool inside = sx >= 0 && sy >= 0 && sx < kPictureSide && sy < kPictureSide;
+          out[static_cast<std::size_t>(rows.begin + y) * width + columns.begin + x] =
+              inside ? picture[static_cast<std::size_t>(sy) * kPictureSide + sx] : 0;
+        }
+      }
+    }
+  }
+  return out;
+}
+
+TEST(X11ServerStretchTest, ServerEnlargedPictureIsTheClientFramePixelForPixel) {
+  PixelTable colours{};
+  for (std::size_t i = 0; i < colours.size(); ++i)
+    colours[i] = static_cast<std::uint32_t>(0x1000 + i);
+  constexpr std::uint32_t kBlack = 0xB1AC;
+  std::vector<std::uint32_t> picture(std::size_t{kPictureSide} * kPictureSide);
+  RenderPicture(TellingField(), colours, kBlack, picture.data(), kPictureSide);
+
+  struct Look {
+    int width, height;
+    std::int16_t image_size;
+  };
+  // Screens people have, drawing areas cut off by small windows, odd and
+  // tiny sizes, then a sweep over sizes with every kind of remainder.
+  std::vector<Look> looks = {{1920, 1080, 0}, {3840, 2160, 0}, {2560, 1440, 0}, {1366, 768, 0},
+                             {1280, 1024, 0}, {5120, 2880, 0}, {1000, 700, 1},  {640, 480, 1},
+                             {500, 300, 2},   {201, 133, 0},   {3, 2, 0},       {256, 256, 0},
+                             {7680, 4320, 0}, {32767, 17, 0}};
+  for (int w = 97; w < 4100; w += 89) looks.push_back({w, 4196 - w, 0});
+  std::size_t most_runs = 0;
+  for (const Look& look : looks) {
+    SCOPED_TRACE(testing::Message()
+                 << look.width << " x " << look.height << ", size " << look.image_size);
+    const FrameLayout l = LayoutFrame(look.width, look.height, look.image_size);
+    std::vector<std::uint32_t> expected(static_cast<std::size_t>(l.visible_width) *
+                                        l.visible_height);
+    RenderFrame(TellingField(), l, colours, kBlack, expected.data(),
+                static_cast<std::size_t>(l.visible_width));
+    const ServerStretch stretch = FitServerStretch(l);
+    const auto shown = ServerShows(stretch, picture, l.visible_width, l.visible_height);
+    std::size_t wrong = 0;
+    for (std::size_t i = 0; i < shown.size(); ++i) wrong += shown[i] != expected[i];
+    EXPECT_EQ(wrong, 0u);
+    const std::size_t runs = stretch.columns.runs.size() * stretch.rows.runs.size();
+    if (look.image_size != 0 || look.width <= 3840) most_runs = std::max(most_runs, runs);
+  }
+  // Each run is a request per frame: a handful at most for real screens.
+  EXPECT_LE(most_runs, 16u);
 }
 
 // ---------------------------------------------------------------- pixels

@@ -3,6 +3,8 @@
 // follows a resized window, and how it ends.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/support/x11_probe.h"
 
 namespace {
@@ -67,6 +69,40 @@ TEST_F(X11SaverTest, DrawsTheFieldWhereAndAsTheWindowsSaverDoes) {
   }
 }
 
+// The server's enlargement (RENDER) against this program's own: the first
+// frame of the squares, held by a long pause, is the same on both, pixel for
+// pixel, strips and margins included.
+TEST_F(X11SaverTest, ServerAndClientStretchShowTheSamePixels) {
+  const struct {
+    int width, height;
+    const char* size;
+  } looks[] = {
+      {1000, 700, "full"}, {1000, 700, "800x600"}, {640, 480, "800x600"},
+      {201, 133, "full"},  {901, 700, "full"},  // two transforms across
+  };
+  for (const auto& look : looks) {
+    SCOPED_TRACE(testing::Message()
+                 << look.width << " x " << look.height << ", --size " << look.size);
+    std::optional<Picture> shots[2];
+    for (const bool server : {true, false}) {
+      TestWindow window(look.width, look.height);
+      Process saver =
+          StartSaver({"--window-id", window.IdText(), "--size", look.size, "--delay", "5000000"},
+                     {server ? "VAROMINEA_X11_STRETCH=server" : "VAROMINEA_X11_STRETCH=client"});
+      const Rect middle{look.width / 2, look.height / 2, 1, 1};
+      ASSERT_TRUE(ShowsFrames(window.id(), middle)) << saver.ErrorOutput();
+      shots[server].emplace(window.id(), look.width, look.height);
+      ASSERT_TRUE(shots[server]->valid());
+      EXPECT_TRUE(saver.running()) << saver.ErrorOutput();
+    }
+    int different = 0;
+    for (int y = 0; y < look.height; ++y) {
+      for (int x = 0; x < look.width; ++x) different += shots[0]->at(x, y) != shots[1]->at(x, y);
+    }
+    EXPECT_EQ(different, 0);
+  }
+}
+
 TEST_F(X11SaverTest, ResizedWindowIsLaidOutAgainWithoutARestart) {
   TestWindow window(1000, 700);
   Process saver = StartSaver({"--window-id", window.IdText(), "--size", "640x480"});
@@ -95,6 +131,20 @@ TEST_F(X11SaverTest, EndsWithStatusZeroSoonAfterSigtermOrSigint) {
     EXPECT_EQ(saver.WaitExit(1s), 0);
     EXPECT_LT(Clock::now() - sent, 1s);
   }
+}
+
+TEST_F(X11SaverTest, EndsAtOnceOnSigtermWhileTheServerIsGrabbed) {
+  TestWindow window(400, 300);
+  Process saver = StartSaver({"--window-id", window.IdText()});
+  ASSERT_TRUE(ShowsFrames(window.id(), {0, 0, 400, 300}));
+  // A host that grabs the server and then ends the saver: the saver's next
+  // frame waits on the server, and so would any request on its way out.
+  ServerGrab grab;
+  std::this_thread::sleep_for(200ms);
+  const auto sent = Clock::now();
+  saver.Signal(SIGTERM);
+  EXPECT_EQ(saver.WaitExit(1s), 0);
+  EXPECT_LT(Clock::now() - sent, 1s);
 }
 
 TEST_F(X11SaverTest, EndsQuietlyWithStatusZeroWhenItsWindowIsDestroyed) {
@@ -152,6 +202,33 @@ TEST_F(X11SaverTest, OwnWindowIsTitledAndEndsWhenClosed) {
   XSendEvent(d, found, False, NoEventMask, &close);
   XSync(d, False);
   EXPECT_EQ(saver.WaitExit(2s), 0);
+}
+
+TEST_F(X11SaverTest, InputOnlyWindowIsRefusedAtStartWithOneMessage) {
+  TestWindow window(400, 300, WindowKind::InputOnlyClass);
+  Process saver = StartSaver({"--window-id", window.IdText()});
+  EXPECT_EQ(saver.WaitExit(5s), 1);
+  const std::string error = saver.ErrorOutput();
+  EXPECT_NE(error.find("input-only"), std::string::npos) << error;
+  EXPECT_EQ(std::count(error.begin(), error.end(), '\n'), 1) << error;
+}
+
+// Under a compositing manager a pixel with alpha 0 is transparent.
+TEST_F(X11SaverTest, WindowWithAnAlphaChannelIsDrawnOpaque) {
+  // Margins, strips and field.
+  TestWindow window(700, 520, WindowKind::Argb);
+  if (window.id() == 0) GTEST_SKIP() << "the X server offers no 32-bit visual";
+  Process saver = StartSaver({"--window-id", window.IdText(), "--size", "640x480"});
+  ASSERT_TRUE(ShowsFrames(window.id(), {30, 20, 640, 480})) << saver.ErrorOutput();
+  Frozen frozen(saver);
+  const Picture shot(window.id(), 700, 520, 0xFFFFFFFF);
+  ASSERT_TRUE(shot.valid());
+  int transparent = 0;
+  for (int y = 0; y < shot.height(); ++y) {
+    for (int x = 0; x < shot.width(); ++x) transparent += (shot.at(x, y) >> 24) != 0xFF;
+  }
+  EXPECT_EQ(transparent, 0);
+  EXPECT_EQ(saver.ErrorOutput(), "");
 }
 
 TEST_F(X11SaverTest, BadOptionsEndWithAUsageMessageAndStatusTwo) {

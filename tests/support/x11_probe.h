@@ -63,19 +63,46 @@ inline Display* TheDisplay() {
   return display.get();
 }
 
-// A window of the test's own, white until something draws over it.
+// The kinds of window a host may hand the saver.
+enum class WindowKind {
+  Plain,           // the screen's default visual
+  InputOnlyClass,  // no pixels at all
+  Argb,            // a 32-bit visual with an alpha channel, as compositing hosts make
+};
+
+// A window of the test's own, white (and opaque) until something draws over
+// it. An Argb window is not made (id() 0) where the server has no such visual.
 class TestWindow {
  public:
-  TestWindow(int width, int height) {
+  TestWindow(int width, int height, WindowKind kind = WindowKind::Plain) {
     Display* const d = TheDisplay();
-    window_ = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, static_cast<unsigned>(width),
-                                  static_cast<unsigned>(height), 0, kWhite, kWhite);
+    const auto w = static_cast<unsigned>(width), h = static_cast<unsigned>(height);
+    if (kind == WindowKind::Plain) {
+      window_ = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, w, h, 0, kWhite, kWhite);
+    } else if (kind == WindowKind::InputOnlyClass) {
+      XSetWindowAttributes attributes{};
+      window_ = XCreateWindow(d, DefaultRootWindow(d), 0, 0, w, h, 0, 0, InputOnly, CopyFromParent,
+                              0, &attributes);
+    } else {
+      XVisualInfo info{};
+      if (XMatchVisualInfo(d, DefaultScreen(d), 32, TrueColor, &info) == 0) return;
+      colormap_ = XCreateColormap(d, DefaultRootWindow(d), info.visual, AllocNone);
+      XSetWindowAttributes attributes{};
+      attributes.colormap = colormap_;
+      attributes.background_pixel = 0xFFFFFFFF;
+      attributes.border_pixel = 0;
+      window_ = XCreateWindow(d, DefaultRootWindow(d), 0, 0, w, h, 0, 32, InputOutput, info.visual,
+                              CWColormap | CWBackPixel | CWBorderPixel, &attributes);
+    }
     XMapWindow(d, window_);
     XSync(d, False);
   }
   TestWindow(const TestWindow&) = delete;
   TestWindow& operator=(const TestWindow&) = delete;
-  ~TestWindow() { Destroy(); }
+  ~TestWindow() {
+    Destroy();
+    if (colormap_ != 0) XFreeColormap(TheDisplay(), colormap_);
+  }
 
   void Destroy() {
     if (window_ != 0) {
@@ -94,25 +121,45 @@ class TestWindow {
 
  private:
   Window window_ = 0;
+  Colormap colormap_ = 0;
 };
 
-// A window's pixels as 0xRRGGBB (the virtual display is 24-bit true colour).
+// The server grabbed by the test's own connection for as long as this
+// lives: every other client's requests wait, as under a host that grabs it.
+class ServerGrab {
+ public:
+  ServerGrab() {
+    XGrabServer(TheDisplay());
+    XSync(TheDisplay(), False);
+  }
+  ServerGrab(const ServerGrab&) = delete;
+  ServerGrab& operator=(const ServerGrab&) = delete;
+  ~ServerGrab() {
+    XUngrabServer(TheDisplay());
+    XSync(TheDisplay(), False);
+  }
+};
+
+// A window's pixels as 0xRRGGBB (the virtual display is 24-bit true colour);
+// with `bits` all ones, as the window stores them (alpha included).
 class Picture {
  public:
-  Picture(Window window, int width, int height) : width_(width), height_(height) {
+  Picture(Window window, int width, int height, std::uint32_t bits = 0xFFFFFF)
+      : width_(width), height_(height) {
     XImage* image = XGetImage(TheDisplay(), window, 0, 0, static_cast<unsigned>(width),
                               static_cast<unsigned>(height), AllPlanes, ZPixmap);
     if (image == nullptr) return;
     pixels_.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
     for (int y = 0; y < height; ++y) {
       for (int x = 0; x < width; ++x) {
-        pixels_[Index(x, y)] = static_cast<std::uint32_t>(XGetPixel(image, x, y)) & 0xFFFFFF;
+        pixels_[Index(x, y)] = static_cast<std::uint32_t>(XGetPixel(image, x, y)) & bits;
       }
     }
     XDestroyImage(image);
   }
   bool valid() const { return !pixels_.empty(); }
   std::uint32_t at(int x, int y) const { return pixels_[Index(x, y)]; }
+  bool operator==(const Picture& other) const = default;
   int width() const { return width_; }
   int height() const { return height_; }
 
