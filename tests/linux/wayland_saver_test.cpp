@@ -15,7 +15,7 @@ class WaylandSaverTest : public testing::Test {
  protected:
   static void SetUpTestSuite() {
     if (access("/usr/bin/sway", X_OK) != 0) return;
-    session_ = new SwaySession({std::begin(kOutputs), std::end(kOutputs)});
+    session_ = new CompositorSession({std::begin(kOutputs), std::end(kOutputs)});
   }
   static void TearDownTestSuite() {
     delete session_;
@@ -26,13 +26,13 @@ class WaylandSaverTest : public testing::Test {
     if (!session_->ready()) GTEST_FAIL() << "sway did not start:\n" << session_->Log();
   }
 
-  static SwaySession* session_;
+  static CompositorSession* session_;
 };
-SwaySession* WaylandSaverTest::session_ = nullptr;
+CompositorSession* WaylandSaverTest::session_ = nullptr;
 
 // Reads the output back until its picture shows the saver's frame (the first
 // commits may still be on their way), and reports what is still wrong.
-std::vector<std::string> CheckOutput(const SwaySession& session, const OutputSpec& output,
+std::vector<std::string> CheckOutput(const CompositorSession& session, const OutputSpec& output,
                                      test::Area area) {
   const auto samples = test::SampleCells(
       area.left, area.top, area.width, area.height, [](int, int) { return true; },
@@ -129,7 +129,7 @@ TEST_F(WaylandSaverTest, SigtermAndSigintEndItWithStatusZero) {
 
 // A session of its own, since it ends the compositor.
 TEST_F(WaylandSaverTest, TheCompositorGoingAwayEndsIt) {
-  SwaySession own({{"HEADLESS-1", 640, 480}});
+  CompositorSession own({{"HEADLESS-1", 640, 480}});
   ASSERT_TRUE(own.ready()) << own.Log();
   Process saver = own.StartSaver({});
   ASSERT_TRUE(saver.started());
@@ -139,6 +139,23 @@ TEST_F(WaylandSaverTest, TheCompositorGoingAwayEndsIt) {
   ASSERT_TRUE(status.has_value()) << "still running after the compositor ended";
   EXPECT_EQ(*status, 1);
   EXPECT_NE(saver.ErrorOutput().find("compositor"), std::string::npos) << saver.ErrorOutput();
+}
+
+// Without the layer shell: a fullscreen xdg-shell toplevel, paced by the
+// compositor's frame callbacks like the overlay surfaces.
+TEST_F(WaylandSaverTest, WithoutLayerShellAFullscreenToplevelRuns) {
+  if (access("/usr/bin/weston", X_OK) != 0) GTEST_SKIP() << "weston is not installed";
+  CompositorSession weston({{"headless", 800, 600}}, Compositor::Weston);
+  ASSERT_TRUE(weston.ready()) << weston.Log();
+  Process saver = weston.StartSaver({"--fps"});
+  ASSERT_TRUE(saver.started());
+  EXPECT_TRUE(WaitUntil(
+      [&] { return saver.ErrorOutput().find("frames per second") != std::string::npos; }, 10s))
+      << saver.ErrorOutput();
+  EXPECT_EQ(saver.ErrorOutput().find("layer-shell"), std::string::npos) << saver.ErrorOutput();
+  ASSERT_TRUE(saver.running()) << saver.ErrorOutput();
+  saver.Signal(SIGTERM);
+  EXPECT_EQ(saver.WaitExit(10s), std::optional<int>(0)) << saver.ErrorOutput();
 }
 
 TEST_F(WaylandSaverTest, NoCompositorIsOneLineAndStatusOne) {

@@ -1,4 +1,5 @@
-// A headless sway of the test's own, run as an unprivileged user (sway
+// A headless compositor of the test's own (sway, or weston for a desktop
+// without the layer shell), run as an unprivileged user (sway
 // refuses root) in a private folder, and the clients the tests run on it:
 // the saver, grim to read an output's picture back, wtype for a key,
 // swaymsg to add outputs.
@@ -31,9 +32,13 @@ struct OutputSpec {
   int width, height;
 };
 
-class SwaySession {
+// sway offers the layer shell; weston (here with one output) only xdg-shell.
+enum class Compositor { Sway, Weston };
+
+class CompositorSession {
  public:
-  explicit SwaySession(const std::vector<OutputSpec>& outputs) {
+  explicit CompositorSession(const std::vector<OutputSpec>& outputs,
+                             Compositor compositor = Compositor::Sway) {
     char pattern[] = "/tmp/varominea-sway-XXXXXX";
     if (mkdtemp(pattern) == nullptr) return;
     dir_ = pattern;
@@ -58,10 +63,18 @@ class SwaySession {
       }
       if (chown(dir_.c_str(), kUnprivileged, kUnprivileged) != 0) return;
     }
-    sway_.emplace(
-        Command({"/usr/bin/sway", "-c", (dir_ / "config").string()},
-                {"WLR_BACKENDS=headless", "WLR_HEADLESS_OUTPUTS=" + std::to_string(outputs.size()),
-                 "WLR_LIBINPUT_NO_DEVICES=1", "WLR_RENDERER=pixman"}));
+    if (compositor == Compositor::Weston) {
+      const OutputSpec& o = outputs.at(0);
+      compositor_.emplace(
+          Command({"/usr/bin/weston", "--backend=headless-backend.so", "--use-pixman",
+                   "--width=" + std::to_string(o.width), "--height=" + std::to_string(o.height),
+                   "--socket=wayland-1", "--idle-time=0"}));
+    } else {
+      compositor_.emplace(Command(
+          {"/usr/bin/sway", "-c", (dir_ / "config").string()},
+          {"WLR_BACKENDS=headless", "WLR_HEADLESS_OUTPUTS=" + std::to_string(outputs.size()),
+           "WLR_LIBINPUT_NO_DEVICES=1", "WLR_RENDERER=pixman"}));
+    }
     WaitUntil(
         [&] {
           for (const auto& entry : fs::directory_iterator(dir_ / "xdg")) {
@@ -73,16 +86,20 @@ class SwaySession {
         10s);
     // Outputs are configured once sway answers on its IPC socket (at the
     // path SWAYSOCK gives both sway and swaymsg).
+    if (compositor == Compositor::Weston) {
+      ready_ = !socket_.empty();
+      return;
+    }
     ready_ = !socket_.empty() && WaitUntil(
                                      [&] {
                                        return Swaymsg({"-t", "get_outputs"}) == 0;
                                      },
                                      10s);
   }
-  SwaySession(const SwaySession&) = delete;
-  SwaySession& operator=(const SwaySession&) = delete;
-  ~SwaySession() {
-    sway_.reset();  // killed if still running
+  CompositorSession(const CompositorSession&) = delete;
+  CompositorSession& operator=(const CompositorSession&) = delete;
+  ~CompositorSession() {
+    compositor_.reset();  // killed if still running
     if (!dir_.empty()) {
       std::error_code ignored;
       fs::remove_all(dir_, ignored);
@@ -90,7 +107,7 @@ class SwaySession {
   }
 
   bool ready() const { return ready_; }
-  std::string Log() const { return sway_ ? sway_->ErrorOutput() : ""; }
+  std::string Log() const { return compositor_ ? compositor_->ErrorOutput() : ""; }
 
   // A program run as the compositor's user, as one of its clients.
   std::vector<std::string> Command(std::vector<std::string> args,
@@ -139,16 +156,16 @@ class SwaySession {
 
   // Ends the compositor, as a session that goes away does.
   void Stop() {
-    if (sway_) {
-      sway_->Signal(SIGTERM);
-      sway_->WaitExit(10s);
+    if (compositor_) {
+      compositor_->Signal(SIGTERM);
+      compositor_->WaitExit(10s);
     }
   }
 
  private:
   fs::path dir_;
   std::string socket_;
-  std::optional<Process> sway_;
+  std::optional<Process> compositor_;
   bool ready_ = false;
 };
 
