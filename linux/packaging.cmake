@@ -1,4 +1,6 @@
-# The Debian package of the X11 saver (CPack's DEB generator). Its own CPack
+# The Debian package of the Linux saver, X11 and Wayland (CPack's DEB
+# generator); the library scan (dpkg-shlibdeps) names the libraries it needs,
+# libwayland-client0 among them. Its own CPack
 # configuration file, so that other packages of the project keep theirs:
 #   cpack --config <build>/CPackDebConfig.cmake
 # tools/package-deb.sh builds it into dist/.
@@ -24,9 +26,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION x11)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xscreensaver | xsecurelock")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xscreensaver | xsecurelock | swayidle")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "palette-cycling screen saver for X11")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "palette-cycling screen saver for X11 and Wayland")
 # The long description; CPack puts the summary above it as the synopsis.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "A 256 x 256 field of nested squares or noisy rings is stretched over the
@@ -36,7 +38,9 @@ cell by one, so the bands of colour travel outward from the middle over a
 .
 It runs under XScreenSaver (its settings page offers the pattern, the size
 of the picture and the frame rate) and under xsecurelock, or in a window of
-its own.")
+its own. On Wayland desktops an idle daemon such as swayidle starts it as
+varominea: it covers every output, as a layer-shell overlay where the
+compositor offers one and as a fullscreen window elsewhere.")
 set(CPACK_OUTPUT_CONFIG_FILE ${CMAKE_BINARY_DIR}/CPackDebConfig.cmake)
 set(CPACK_SOURCE_OUTPUT_CONFIG_FILE ${CMAKE_BINARY_DIR}/CPackDebSourceConfig.cmake)
 include(CPack)
