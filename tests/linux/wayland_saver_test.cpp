@@ -106,6 +106,20 @@ TEST_F(WaylandSaverTest, OutputsComingAndGoingLeaveTheOthersAlone) {
   EXPECT_TRUE(saver.running()) << saver.ErrorOutput();
 }
 
+// At output scale 2 the surface is half the output's size in surface
+// coordinates; the picture still covers the output pixel for pixel.
+TEST_F(WaylandSaverTest, AScaledOutputGetsThePictureInItsPhysicalPixels) {
+  Process saver = session_->StartSaver({"--size", "640x480"});
+  ASSERT_TRUE(saver.started());
+  const OutputSpec& output = kOutputs[1];
+  ASSERT_EQ(session_->Swaymsg({"output", output.name, "scale", "2"}), 0);
+  EXPECT_EQ(Joined(CheckOutput(*session_, output, {192, 144, 640, 480})), "")
+      << saver.ErrorOutput();
+  ASSERT_EQ(session_->Swaymsg({"output", output.name, "scale", "1"}), 0);
+  EXPECT_EQ(Joined(CheckOutput(*session_, output, {192, 144, 640, 480})), "");
+  EXPECT_TRUE(saver.running()) << saver.ErrorOutput();
+}
+
 TEST_F(WaylandSaverTest, AKeyEndsItWithStatusZero) {
   Process saver = session_->StartSaver({});
   ASSERT_TRUE(saver.started());
