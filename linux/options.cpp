@@ -154,7 +154,7 @@ std::variant<Options, UsageError> ParseOptions(std::span<const std::string_view>
 std::string UsageText(std::string_view program) {
   std::string text = "usage: " + std::string(program) + " [options]\n";
   text +=
-      "  --window            draw in a window of its own (the default)\n"
+      "  --window            draw in an X11 window of its own (the default without Wayland)\n"
       "  --root              draw on the root window, or in XSCREENSAVER_WINDOW when set\n"
       "  --window-id ID      draw in the window ID (decimal or 0x-hex)\n"
       "  --wayland           cover every output of the Wayland compositor (the default\n"
