@@ -176,6 +176,7 @@ struct Output {
   Size configured;      // as the shell's last configure said
   bool shown = false;   // a configure was acknowledged: frames may be attached
   bool closed = false;  // the compositor closed the surface
+  bool failed = false;  // no buffer could be made for it: not drawn again
   Size surface_size;
   BufferGeometry geometry;
   x11::FrameLayout layout;
@@ -294,8 +295,8 @@ class Saver {
     const bool has_size = output.geometry.pixels.width > 0 && output.geometry.pixels.height > 0;
     std::array<BufferSlot, 2> slots{output.buffers[0].slot(), output.buffers[1].slot()};
     const bool buffer_free = ChooseBuffer(slots, output.geometry.pixels).has_value();
-    return PaceOf(output.shown && has_size && !output.closed, output.frame != nullptr, buffer_free,
-                  now - output.waiting_since);
+    const bool drawn = output.shown && has_size && !output.closed && !output.failed;
+    return PaceOf(drawn, output.frame != nullptr, buffer_free, now - output.waiting_since);
   }
 
   void Draw(Output& output, Clock::time_point now) {
@@ -307,7 +308,7 @@ class Saver {
       if (!buffer.Make(shm_.get(), output.geometry.pixels, format_)) {
         std::fprintf(stderr, "varominea: no %d x %d buffer in shared memory\n",
                      output.geometry.pixels.width, output.geometry.pixels.height);
-        output.closed = true;  // not drawn again; the others go on
+        output.failed = true;  // the others go on
         return;
       }
       output.full_damage = true;
