@@ -14,6 +14,12 @@ execute_process(COMMAND ${GZIP} -9nc ${CMAKE_CURRENT_BINARY_DIR}/changelog
 set(deb_doc ${CMAKE_INSTALL_DATADIR}/doc/varominea)
 install(FILES debian/copyright debian/README.Debian ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz
         DESTINATION ${deb_doc})
+# The manual page of /usr/bin/varominea, compressed the same way (again
+# whenever it changes).
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS debian/varominea.1)
+execute_process(COMMAND ${GZIP} -9nc ${CMAKE_CURRENT_SOURCE_DIR}/debian/varominea.1
+                OUTPUT_FILE ${CMAKE_CURRENT_BINARY_DIR}/varominea.1.gz COMMAND_ERROR_IS_FATAL ANY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/varominea.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME varominea)
