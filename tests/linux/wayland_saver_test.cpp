@@ -130,6 +130,46 @@ TEST_F(WaylandSaverTest, AKeyEndsItWithStatusZero) {
   EXPECT_EQ(saver.WaitExit(10s), std::optional<int>(0)) << saver.ErrorOutput();
 }
 
+// A session of its own, with one output, so that pointer positions are
+// that output's pixels.
+TEST_F(WaylandSaverTest, AButtonOrARealPointerMoveEndsIt) {
+  const OutputSpec output{"HEADLESS-1", 800, 600};
+  CompositorSession own({output});
+  ASSERT_TRUE(own.ready()) << own.Log();
+  const auto pointer = [&](const std::vector<std::string>& steps) {
+    // The saver's seat gets the new pointer before it moves.
+    std::vector<std::string> all{"wait", "500"};
+    all.insert(all.end(), steps.begin(), steps.end());
+    all.insert(all.end(), {"wait", "300"});
+    return own.Pointer(output.width, output.height, all);
+  };
+  {
+    SCOPED_TRACE("moves over the picture");
+    // Where the pointer is when the saver first sees it: the position it
+    // records.
+    ASSERT_EQ(pointer({"move", "400", "300"}), 0);
+    Process saver = own.StartSaver({});
+    ASSERT_EQ(Joined(CheckOutput(own, output, {0, 0, 800, 600})), "");
+    // A move along a row, and one back to the recorded column, keep one
+    // coordinate and do not end it.
+    ASSERT_EQ(pointer({"move", "500", "300", "wait", "200", "move", "400", "350"}), 0);
+    EXPECT_TRUE(saver.running()) << saver.ErrorOutput();
+    ASSERT_EQ(pointer({"move", "450", "330"}), 0);
+    EXPECT_EQ(saver.WaitExit(10s), std::optional<int>(0)) << saver.ErrorOutput();
+  }
+  {
+    SCOPED_TRACE("the black margin");
+    Process saver = own.StartSaver({"--size", "640x480"});
+    ASSERT_EQ(Joined(CheckOutput(own, output, {80, 60, 640, 480})), "");
+    ASSERT_EQ(pointer({"move", "10", "10", "wait", "200", "move", "30", "40", "wait", "200", "move",
+                       "790", "590"}),
+              0);
+    EXPECT_TRUE(saver.running()) << saver.ErrorOutput();
+    ASSERT_EQ(pointer({"click"}), 0);
+    EXPECT_EQ(saver.WaitExit(10s), std::optional<int>(0)) << saver.ErrorOutput();
+  }
+}
+
 TEST_F(WaylandSaverTest, SigtermAndSigintEndItWithStatusZero) {
   for (const int signal : {SIGTERM, SIGINT}) {
     SCOPED_TRACE(signal);

@@ -55,6 +55,7 @@ class CompositorSession {
     // The program runs from the session's folder, which the unprivileged
     // user can reach wherever the build tree lies.
     fs::copy_file(VAROMINEA_SAVER, dir_ / "varominea");
+    fs::copy_file(VAROMINEA_POINTER_TOOL, dir_ / "wayland_pointer");
     chmod(dir_.c_str(), 0755);
     chmod((dir_ / "xdg").c_str(), 0700);
     if (getuid() == 0) {
@@ -141,6 +142,15 @@ class CompositorSession {
   int Swaymsg(const std::vector<std::string>& args) const {
     std::vector<std::string> command{"/usr/bin/swaymsg", "--quiet"};
     command.insert(command.end(), args.begin(), args.end());
+    return Run(command);
+  }
+
+  // Drives a virtual pointer (see wayland_pointer.cpp) over an area of
+  // width x height, all outputs side by side; its exit status.
+  int Pointer(int width, int height, const std::vector<std::string>& steps) const {
+    std::vector<std::string> command{(dir_ / "wayland_pointer").string(), std::to_string(width),
+                                     std::to_string(height)};
+    command.insert(command.end(), steps.begin(), steps.end());
     return Run(command);
   }
 
