@@ -108,6 +108,8 @@ std::variant<Options, UsageError> ParseOptions(std::span<const std::string_view>
       const auto delay = ParseDelay(*text);
       if (!delay) return bad_value(*text);
       options.delay_us = *delay;
+    } else if (arg == "wayland" && flag()) {
+      options.wayland = true;
     } else if (arg == "fps" && flag()) {
       options.fps = true;
     } else if ((arg == "help" || arg == "h") && flag()) {
@@ -119,6 +121,14 @@ std::variant<Options, UsageError> ParseOptions(std::span<const std::string_view>
     }
   }
   if (options.action != Action::Run) return options;
+  if (options.wayland) {
+    if (explicit_id || explicit_window || root) {
+      return UsageError{"--wayland draws on every output; it takes no X11 window"};
+    }
+    return options;
+  }
+  options.x11_target_named =
+      explicit_id || explicit_window || root || (host_window != nullptr && *host_window != '\0');
 
   // An explicit window id wins; then an explicit own window; then the host's
   // window; then the root window; otherwise a window of its own.
@@ -144,9 +154,11 @@ std::variant<Options, UsageError> ParseOptions(std::span<const std::string_view>
 std::string UsageText(std::string_view program) {
   std::string text = "usage: " + std::string(program) + " [options]\n";
   text +=
-      "  --window            draw in a window of its own (the default)\n"
+      "  --window            draw in an X11 window of its own (the default without Wayland)\n"
       "  --root              draw on the root window, or in XSCREENSAVER_WINDOW when set\n"
       "  --window-id ID      draw in the window ID (decimal or 0x-hex)\n"
+      "  --wayland           cover every output of the Wayland compositor (the default\n"
+      "                      when WAYLAND_DISPLAY is set and no X11 window is named)\n"
       "  --pattern square|ring   nested squares (default) or rings\n"
       "  --size full|800x600|640x480   drawing area, centred (default full)\n"
       "  --delay MICROSECONDS    pause after each frame (default 10000; 0 = none)\n"

@@ -29,6 +29,11 @@ struct Options {
   std::int16_t proc_pattern = 0;  // 0 = nested squares, 1 = rings
   long delay_us = 10000;          // pause after each frame; 0 = none
   bool fps = false;               // frames per second on standard error
+  // --wayland: cover every output of the Wayland compositor instead.
+  bool wayland = false;
+  // Whether an X11 target was named (--root, --window, --window-id or
+  // XSCREENSAVER_WINDOW): then the X11 saver runs even under Wayland.
+  bool x11_target_named = false;
 };
 
 struct UsageError {
@@ -41,7 +46,8 @@ inline constexpr long kMaxDelayUs = 10'000'000;
 // Reads the arguments after the program's name. `host_window` is the value of
 // XSCREENSAVER_WINDOW (nullptr when unset): a host that sets it expects the
 // saver to draw there unless --window-id or --window says otherwise.
-// Options take one or two leading dashes; a value follows as the next
+// With --wayland, XSCREENSAVER_WINDOW is not read, and --root, --window and
+// --window-id are refused. Options take one or two leading dashes; a value follows as the next
 // argument or after '='.
 std::variant<Options, UsageError> ParseOptions(std::span<const std::string_view> args,
                                                const char* host_window);

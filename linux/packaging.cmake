@@ -1,4 +1,6 @@
-# The Debian package of the X11 saver (CPack's DEB generator). Its own CPack
+# The Debian package of the Linux saver, X11 and Wayland (CPack's DEB
+# generator); the library scan (dpkg-shlibdeps) names the libraries it needs,
+# libwayland-client0 among them. Its own CPack
 # configuration file, so that other packages of the project keep theirs:
 #   cpack --config <build>/CPackDebConfig.cmake
 # tools/package-deb.sh builds it into dist/.
@@ -12,6 +14,12 @@ execute_process(COMMAND ${GZIP} -9nc ${CMAKE_CURRENT_BINARY_DIR}/changelog
 set(deb_doc ${CMAKE_INSTALL_DATADIR}/doc/varominea)
 install(FILES debian/copyright debian/README.Debian ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz
         DESTINATION ${deb_doc})
+# The manual page of /usr/bin/varominea, compressed the same way (again
+# whenever it changes).
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS debian/varominea.1)
+execute_process(COMMAND ${GZIP} -9nc ${CMAKE_CURRENT_SOURCE_DIR}/debian/varominea.1
+                OUTPUT_FILE ${CMAKE_CURRENT_BINARY_DIR}/varominea.1.gz COMMAND_ERROR_IS_FATAL ANY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/varominea.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME varominea)
@@ -24,9 +32,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION x11)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xscreensaver | xsecurelock")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xscreensaver | xsecurelock | swayidle")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "palette-cycling screen saver for X11")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "palette-cycling screen saver for X11 and Wayland")
 # The long description; CPack puts the summary above it as the synopsis.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "A 256 x 256 field of nested squares or noisy rings is stretched over the
@@ -36,7 +44,9 @@ cell by one, so the bands of colour travel outward from the middle over a
 .
 It runs under XScreenSaver (its settings page offers the pattern, the size
 of the picture and the frame rate) and under xsecurelock, or in a window of
-its own.")
+its own. On Wayland desktops an idle daemon such as swayidle starts it as
+varominea: it covers every output, as a layer-shell overlay where the
+compositor offers one and as a fullscreen window elsewhere.")
 set(CPACK_OUTPUT_CONFIG_FILE ${CMAKE_BINARY_DIR}/CPackDebConfig.cmake)
 set(CPACK_SOURCE_OUTPUT_CONFIG_FILE ${CMAKE_BINARY_DIR}/CPackDebSourceConfig.cmake)
 include(CPack)

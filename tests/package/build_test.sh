@@ -37,13 +37,21 @@ expected="$(printf '%s\n' SHA256SUMS "$name-setup.exe" "$name-symbols.zip" "$nam
 (cd "$dist" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not match"
 [[ "$(wc -l <"$dist/SHA256SUMS")" == 3 ]] || fail "SHA256SUMS does not list three files"
 
-# The Debian package: the X11 saver where XScreenSaver looks for its
+# The Debian package: the Linux saver where XScreenSaver looks for its
 # programs, and its settings page.
 contents="$(dpkg-deb -c "$dist/$deb" | awk '{print $6}')"
 for f in ./usr/libexec/xscreensaver/varominea ./usr/share/xscreensaver/config/varominea.xml \
   ./usr/share/doc/varominea/copyright; do
   grep -qx -- "$f" <<<"$contents" || fail "$deb lacks $f"
 done
+# The same program in the command path for Wayland idle daemons, and the
+# Wayland client library it links among the dependencies the scan found.
+grep -qx -- './usr/bin/varominea -> ../libexec/xscreensaver/varominea' \
+  <<<"$(dpkg-deb -c "$dist/$deb" | awk '{print $6, $7, $8}')" ||
+  fail "$deb lacks the link /usr/bin/varominea to the program"
+depends="$(dpkg-deb --field "$dist/$deb" Depends)"
+grep -q 'libwayland-client0' <<<"$depends" || fail "$deb does not depend on libwayland-client0: $depends"
+grep -q 'libx11-6' <<<"$depends" || fail "$deb does not depend on libx11-6: $depends"
 
 entries() { unzip -Z1 "$1" | tr '\n' ' '; }
 [[ "$(entries "$dist/$name-windows.zip")" == \

@@ -121,4 +121,41 @@ std::bitset<256> ConsistentFrames(const std::vector<CellSample>& samples,
   return frames;
 }
 
+int NonBlackPixels(int width, int height, const RgbAt& rgb_at, Area area, Span columns, Span rows,
+                   bool inside) {
+  int wrong = 0;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const double dx = x - area.left, dy = y - area.top;
+      const bool in = dx >= std::ceil(columns.begin) && dx + 1 <= columns.end &&
+                      dy >= std::ceil(rows.begin) && dy + 1 <= rows.end;
+      const bool outside = dx + 1 <= 0 || dy + 1 <= 0 || dx >= area.width || dy >= area.height;
+      if ((inside ? in : outside) && rgb_at(x, y) != 0) ++wrong;
+    }
+  }
+  return wrong;
+}
+
+std::vector<std::string> FrameFaults(int width, int height, const RgbAt& rgb_at, Area area,
+                                     const std::vector<CellSample>& samples) {
+  const FrameBlit blit = varominea::FrameBlitFor(static_cast<std::int16_t>(area.width),
+                                                 static_cast<std::int16_t>(area.height));
+  std::vector<std::string> faults;
+  const auto count = [&](const char* what, Span columns, Span rows, bool inside) {
+    if (const int n = NonBlackPixels(width, height, rgb_at, area, columns, rows, inside); n != 0) {
+      faults.push_back(std::to_string(n) + " pixels not black in the " + what);
+    }
+  };
+  count("left strip", LeftStripColumns(blit), {0, double(area.height)}, true);
+  count("bottom strip", {0, double(area.width)}, BottomStripRows(blit), true);
+  count("margin around the drawing area", {}, {}, false);
+  if (samples.size() < 50) {
+    faults.push_back("only " + std::to_string(samples.size()) + " cells sampled");
+  } else if (ConsistentFrames(samples, rgb_at).none()) {
+    faults.push_back("no single frame number explains the " + std::to_string(samples.size()) +
+                     " sampled cells");
+  }
+  return faults;
+}
+
 }  // namespace test

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "core/placement.h"
@@ -70,5 +71,26 @@ std::uint32_t PaletteRgb(std::uint8_t index);
 // colour of (start - n) mod 256; `rgb_at` reads a surface pixel as 0xRRGGBB.
 std::bitset<256> ConsistentFrames(const std::vector<CellSample>& samples,
                                   const std::function<std::uint32_t(int, int)>& rgb_at);
+
+// A surface's pixels as 0xRRGGBB, read back by whatever means the platform has.
+using RgbAt = std::function<std::uint32_t(int, int)>;
+
+// A drawing area on a surface: its top-left pixel and its size.
+struct Area {
+  int left, top, width, height;
+};
+
+// Pixels of a width x height surface that are not black: those wholly inside
+// the area's `columns` x `rows` (area coordinates), or with `inside` false,
+// those wholly outside the area (its margin).
+int NonBlackPixels(int width, int height, const RgbAt& rgb_at, Area area, Span columns, Span rows,
+                   bool inside = true);
+
+// What is wrong with a picture of the whole frame on a width x height surface
+// with the drawing area `area`: a non-black left strip, bottom strip or
+// margin, or no single frame number explaining every sample. Empty when the
+// picture is right.
+std::vector<std::string> FrameFaults(int width, int height, const RgbAt& rgb_at, Area area,
+                                     const std::vector<CellSample>& samples);
 
 }  // namespace test

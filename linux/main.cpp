@@ -1,7 +1,9 @@
-// The X11 saver's entry point: reads the options, turns SIGTERM and SIGINT
-// into something the frame loop can wait on, and runs the saver.
+// The Linux saver's entry point: reads the options, turns SIGTERM and SIGINT
+// into something the frame loops can wait on, and runs the X11 or the
+// Wayland front end.
 #include <signal.h>
 #include <sys/signalfd.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -10,9 +12,29 @@
 #include <variant>
 #include <vector>
 
+#include "linux/front_end.h"
 #include "linux/options.h"
+#include "linux/wayland/saver_wayland.h"
 #include "linux/x11/saver_x11.h"
-#include "linux/x11/x11_owners.h"
+
+namespace {
+
+class SignalDescriptor {
+ public:
+  explicit SignalDescriptor(const sigset_t& signals)
+      : fd_(signalfd(-1, &signals, SFD_CLOEXEC | SFD_NONBLOCK)) {}
+  SignalDescriptor(const SignalDescriptor&) = delete;
+  SignalDescriptor& operator=(const SignalDescriptor&) = delete;
+  ~SignalDescriptor() {
+    if (fd_ >= 0) close(fd_);
+  }
+  int get() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+}  // namespace
 
 int main(int argc, char** argv) {
   using namespace varominea::x11;
@@ -39,10 +61,13 @@ int main(int argc, char** argv) {
   sigaddset(&stop, SIGTERM);
   sigaddset(&stop, SIGINT);
   if (sigprocmask(SIG_BLOCK, &stop, nullptr) != 0) return 1;
-  const FileDescriptor signals(signalfd(-1, &stop, SFD_CLOEXEC | SFD_NONBLOCK));
+  const SignalDescriptor signals(stop);
   if (signals.get() < 0) {
     std::perror("varominea: signalfd");
     return 1;
+  }
+  if (ChooseFrontEnd(options, std::getenv("WAYLAND_DISPLAY")) == FrontEnd::Wayland) {
+    return varominea::wayland::RunSaver(options, signals.get());
   }
   return RunSaver(options, signals.get());
 }

@@ -1,0 +1,16 @@
+// Which front end draws: the X11 one or the Wayland one, from the options
+// and the environment the program was started in.
+#pragma once
+
+#include "linux/options.h"
+
+namespace varominea::x11 {
+
+enum class FrontEnd { X11, Wayland };
+
+// Wayland when asked with --wayland, or when `wayland_display` (the value of
+// WAYLAND_DISPLAY, nullptr when unset) names a compositor and no X11 target
+// was named; X11 otherwise, so X11 hosts keep getting the X11 saver.
+FrontEnd ChooseFrontEnd(const Options& options, const char* wayland_display);
+
+}  // namespace varominea::x11

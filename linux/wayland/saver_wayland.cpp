@@ -1,0 +1,721 @@
+#include "linux/wayland/saver_wayland.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/mman.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+#include <wayland-client.h>
+
+#include <array>
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "core/dib_header.h"
+#include "core/kernel.h"
+#include "core/patterns.h"
+#include "core/pixel_field.h"
+#include "fractional-scale-v1-client-protocol.h"
+#include "linux/frame_layout.h"
+#include "linux/pixel_format.h"
+#include "linux/wayland/wayland_logic.h"
+#include "saver/move_detector.h"
+#include "viewporter-client-protocol.h"
+#include "wlr-layer-shell-unstable-v1-client-protocol.h"
+#include "xdg-shell-client-protocol.h"
+
+namespace varominea::wayland {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using x11::Options;
+
+constexpr char kTitle[] = "ヴァロミネア";
+constexpr char kAppId[] = "varominea";
+
+// ---------------------------------------------------------------- owners
+
+template <typename T, void (*Destroy)(T*)>
+struct Destroyer {
+  void operator()(T* object) const {
+    if (object != nullptr) Destroy(object);
+  }
+};
+template <typename T, void (*Destroy)(T*)>
+using Owned = std::unique_ptr<T, Destroyer<T, Destroy>>;
+
+// Objects whose destructor request came in a later version of their
+// interface: older ones are only forgotten on the client side.
+void ReleaseOutput(wl_output* output) {
+  if (wl_output_get_version(output) >= WL_OUTPUT_RELEASE_SINCE_VERSION) {
+    wl_output_release(output);
+  } else {
+    wl_output_destroy(output);
+  }
+}
+void ReleaseSeat(wl_seat* seat) {
+  if (wl_seat_get_version(seat) >= WL_SEAT_RELEASE_SINCE_VERSION) {
+    wl_seat_release(seat);
+  } else {
+    wl_seat_destroy(seat);
+  }
+}
+void ReleaseKeyboard(wl_keyboard* keyboard) {
+  if (wl_keyboard_get_version(keyboard) >= WL_KEYBOARD_RELEASE_SINCE_VERSION) {
+    wl_keyboard_release(keyboard);
+  } else {
+    wl_keyboard_destroy(keyboard);
+  }
+}
+void ReleasePointer(wl_pointer* pointer) {
+  if (wl_pointer_get_version(pointer) >= WL_POINTER_RELEASE_SINCE_VERSION) {
+    wl_pointer_release(pointer);
+  } else {
+    wl_pointer_destroy(pointer);
+  }
+}
+void ReleaseLayerShell(zwlr_layer_shell_v1* shell) {
+  if (zwlr_layer_shell_v1_get_version(shell) >= ZWLR_LAYER_SHELL_V1_DESTROY_SINCE_VERSION) {
+    zwlr_layer_shell_v1_destroy(shell);
+  } else {
+    wl_proxy_destroy(reinterpret_cast<wl_proxy*>(shell));
+  }
+}
+
+// A shared-memory buffer of 32-bit pixels the compositor reads the frames from.
+class ShmBuffer {
+ public:
+  ShmBuffer() = default;
+  ShmBuffer(const ShmBuffer&) = delete;
+  ShmBuffer& operator=(const ShmBuffer&) = delete;
+  ~ShmBuffer() { Release(); }
+
+  // A new buffer of the given size, all black (fresh shared memory is zero).
+  bool Make(wl_shm* shm, Size size, std::uint32_t format) {
+    Release();
+    const std::size_t stride = static_cast<std::size_t>(size.width) * 4;
+    const std::size_t bytes = stride * static_cast<std::size_t>(size.height);
+    if (bytes == 0 || bytes > static_cast<std::size_t>(INT32_MAX)) return false;
+    const int fd = memfd_create("varominea-frame", MFD_CLOEXEC);
+    if (fd < 0) return false;
+    void* memory = MAP_FAILED;
+    if (ftruncate(fd, static_cast<off_t>(bytes)) == 0) {
+      memory = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    }
+    if (memory == MAP_FAILED) {
+      close(fd);
+      return false;
+    }
+    wl_shm_pool* const pool = wl_shm_create_pool(shm, fd, static_cast<std::int32_t>(bytes));
+    buffer_ = wl_shm_pool_create_buffer(pool, 0, size.width, size.height,
+                                        static_cast<std::int32_t>(stride), format);
+    // The buffer keeps the pool's memory; the descriptor and pool are not needed.
+    wl_shm_pool_destroy(pool);
+    close(fd);
+    pixels_ = static_cast<std::uint32_t*>(memory);
+    bytes_ = bytes;
+    size_ = size;
+    wl_buffer_add_listener(buffer_, &kListener, this);
+    return true;
+  }
+
+  wl_buffer* get() const { return buffer_; }
+  std::uint32_t* pixels() const { return pixels_; }
+  std::size_t stride() const { return static_cast<std::size_t>(size_.width); }
+  BufferSlot slot() const { return {size_, busy_}; }
+  void MarkBusy() { busy_ = true; }
+
+ private:
+  void Release() {
+    if (buffer_ != nullptr) wl_buffer_destroy(buffer_);
+    if (pixels_ != nullptr) munmap(pixels_, bytes_);
+    buffer_ = nullptr;
+    pixels_ = nullptr;
+    bytes_ = 0;
+    size_ = {};
+    busy_ = false;
+  }
+
+  static void Released(void* data, wl_buffer*) { static_cast<ShmBuffer*>(data)->busy_ = false; }
+  static constexpr wl_buffer_listener kListener{Released};
+
+  wl_buffer* buffer_ = nullptr;
+  std::uint32_t* pixels_ = nullptr;
+  std::size_t bytes_ = 0;
+  Size size_;
+  bool busy_ = false;
+};
+
+class Saver;
+
+// One output and the surface that covers it. Members are released in reverse
+// order: the frame callback and buffers first, the role objects before the
+// wl_surface, the wl_output last.
+struct Output {
+  Saver* saver = nullptr;
+  std::uint32_t name = 0;
+  Owned<wl_output, ReleaseOutput> output;
+  Size mode;
+  int scale = 1;
+  bool described = false;
+
+  Owned<wl_surface, wl_surface_destroy> surface;
+  Owned<zwlr_layer_surface_v1, zwlr_layer_surface_v1_destroy> layer;
+  Owned<xdg_surface, xdg_surface_destroy> xdg;
+  Owned<xdg_toplevel, xdg_toplevel_destroy> toplevel;
+  Owned<wp_viewport, wp_viewport_destroy> viewport;
+  Owned<wp_fractional_scale_v1, wp_fractional_scale_v1_destroy> fractional;
+  std::uint32_t preferred_120 = 0;
+
+  Size configured;      // as the shell's last configure said
+  bool shown = false;   // a configure was acknowledged: frames may be attached
+  bool closed = false;  // the compositor closed the surface
+  bool failed = false;  // no buffer could be made for it: not drawn again
+  Size surface_size;
+  BufferGeometry geometry;
+  x11::FrameLayout layout;
+  bool full_damage = true;
+  std::array<ShmBuffer, 2> buffers;
+  Owned<wl_callback, wl_callback_destroy> frame;
+  Clock::time_point waiting_since;
+};
+
+struct Seat {
+  Saver* saver = nullptr;
+  Owned<wl_seat, ReleaseSeat> seat;
+  Owned<wl_keyboard, ReleaseKeyboard> keyboard;
+  Owned<wl_pointer, ReleasePointer> pointer;
+  wl_surface* pointer_surface = nullptr;  // the surface under the pointer, if ours
+};
+
+bool HostIsLittleEndian() {
+  const std::uint32_t one = 1;
+  std::uint8_t first = 0;
+  std::memcpy(&first, &one, 1);
+  return first == 1;
+}
+
+class Saver {
+ public:
+  Saver(wl_display* display, const Options& options, int signal_fd)
+      : display_(display), options_(options), signal_fd_(signal_fd) {}
+  Saver(const Saver&) = delete;
+  Saver& operator=(const Saver&) = delete;
+
+  int Run() {
+    registry_.reset(wl_display_get_registry(display_));
+    wl_registry_add_listener(registry_.get(), &kRegistryListener, this);
+    if (wl_display_roundtrip(display_) < 0) return Lost();
+    if (!compositor_ || !shm_) {
+      std::fputs("varominea: the compositor offers no wl_compositor or wl_shm\n", stderr);
+      return 1;
+    }
+    shell_ = ChooseShell(layer_shell_ != nullptr, wm_base_ != nullptr);
+    if (shell_ == Shell::None) {
+      std::fputs("varominea: the compositor offers neither layer-shell nor xdg-shell\n", stderr);
+      return 1;
+    }
+    // The outputs' modes and scales.
+    if (wl_display_roundtrip(display_) < 0) return Lost();
+
+    field_ = ByteField::Allocate();
+    if (!field_) {
+      std::fputs("varominea: out of memory\n", stderr);
+      return 1;
+    }
+    params_.Width = 256;
+    params_.Height = 256;
+    params_.Bits = &field_->at(1, 2);
+    BuildKernel();
+    DibHeaderRecord dib{};
+    ReadPAL_Newton(dib);
+    // XRGB8888 is a little-endian word; on a big-endian host the same word
+    // in memory is BGRX8888.
+    format_ = HostIsLittleEndian() ? WL_SHM_FORMAT_XRGB8888 : WL_SHM_FORMAT_BGRX8888;
+    colours_ = x11::PixelTableFor(dib, {0xFF0000, 0x00FF00, 0x0000FF});
+    if (options_.proc_pattern != 0) {
+      FillRingField(*field_, ClockSeededUniform());
+    } else {
+      FillSquareField(*field_);
+    }
+
+    started_ = true;
+    outputs_.ForEach([&](Output& output) { MakeSurface(output); });
+    fps_since_ = Clock::now();
+    auto next_step = Clock::now();
+    for (;;) {
+      if (end_) return *end_;
+      if (closed_pending_) {
+        // An output going away closes its surface as well; the removal of
+        // the output itself arrives by the end of this round trip.
+        closed_pending_ = false;
+        if (wl_display_roundtrip(display_) < 0) return Lost();
+        outputs_.ForEach([&](Output& output) {
+          if (output.closed) end_ = 0;
+        });
+        continue;
+      }
+      const auto now = Clock::now();
+      std::vector<Pace> paces;
+      outputs_.ForEach([&](Output& output) { paces.push_back(PaceFor(output, now)); });
+      if (now >= next_step && TimeToStep(paces)) {
+        KernelStep(&params_);
+        outputs_.ForEach([&](Output& output) {
+          if (PaceFor(output, now) == Pace::Ready) Draw(output, now);
+        });
+        CountFrame();
+        next_step = now + std::chrono::microseconds(options_.delay_us);
+        continue;
+      }
+      std::optional<Clock::duration> wait;
+      if (now < next_step) {
+        wait = next_step - now;
+      } else {
+        // Wake when a waiting output counts as stalled.
+        outputs_.ForEach([&](Output& output) {
+          if (PaceFor(output, now) != Pace::Waiting) return;
+          const auto left = output.waiting_since + kStallLimit - now + std::chrono::milliseconds(1);
+          if (!wait || left < *wait) wait = left;
+        });
+      }
+      if (!Wait(wait)) return Lost();
+    }
+  }
+
+ private:
+  // ------------------------------------------------------------ the frame
+
+  Pace PaceFor(const Output& output, Clock::time_point now) const {
+    const bool has_size = output.geometry.pixels.width > 0 && output.geometry.pixels.height > 0;
+    std::array<BufferSlot, 2> slots{output.buffers[0].slot(), output.buffers[1].slot()};
+    const bool buffer_free = ChooseBuffer(slots, output.geometry.pixels).has_value();
+    const bool drawn = output.shown && has_size && !output.closed && !output.failed;
+    return PaceOf(drawn, output.frame != nullptr, buffer_free, now - output.waiting_since);
+  }
+
+  void Draw(Output& output, Clock::time_point now) {
+    const std::array<BufferSlot, 2> slots{output.buffers[0].slot(), output.buffers[1].slot()};
+    const auto choice = ChooseBuffer(slots, output.geometry.pixels);
+    if (!choice) return;
+    ShmBuffer& buffer = output.buffers[choice->index];
+    if (choice->remake) {
+      if (!buffer.Make(shm_.get(), output.geometry.pixels, format_)) {
+        std::fprintf(stderr, "varominea: no %d x %d buffer in shared memory\n",
+                     output.geometry.pixels.width, output.geometry.pixels.height);
+        output.failed = true;  // the others go on
+        return;
+      }
+      output.full_damage = true;
+    }
+    const x11::FrameLayout& layout = output.layout;
+    if (layout.visible_width > 0 && layout.visible_height > 0) {
+      std::uint32_t* const origin = buffer.pixels() +
+                                    static_cast<std::size_t>(layout.visible_top) * buffer.stride() +
+                                    static_cast<std::size_t>(layout.visible_left);
+      x11::RenderFrame(*field_, layout, colours_, 0, origin, buffer.stride());
+    }
+    wl_surface* const surface = output.surface.get();
+    wl_surface_attach(surface, buffer.get(), 0, 0);
+    if (wl_surface_get_version(surface) < WL_SURFACE_DAMAGE_BUFFER_SINCE_VERSION) {
+      wl_surface_damage(surface, 0, 0, INT32_MAX, INT32_MAX);
+    } else if (output.full_damage) {
+      wl_surface_damage_buffer(surface, 0, 0, INT32_MAX, INT32_MAX);
+    } else {
+      // The margins are black in both buffers and never change.
+      wl_surface_damage_buffer(surface, layout.visible_left, layout.visible_top,
+                               layout.visible_width, layout.visible_height);
+    }
+    output.full_damage = false;
+    output.frame.reset(wl_surface_frame(surface));
+    wl_callback_add_listener(output.frame.get(), &kFrameListener, &output);
+    output.waiting_since = now;
+    buffer.MarkBusy();
+    wl_surface_commit(surface);
+  }
+
+  void CountFrame() {
+    if (!options_.fps) return;
+    ++fps_frames_;
+    const auto now = Clock::now();
+    const std::chrono::duration<double> elapsed = now - fps_since_;
+    if (elapsed.count() >= 1.0) {
+      std::fprintf(stderr, "varominea: %.1f frames per second\n",
+                   static_cast<double>(fps_frames_) / elapsed.count());
+      fps_frames_ = 0;
+      fps_since_ = now;
+    }
+  }
+
+  // Waits for the compositor or a signal, up to `timeout` (for ever when
+  // none), and handles what arrived. False when the connection is gone.
+  bool Wait(std::optional<Clock::duration> timeout) {
+    while (wl_display_prepare_read(display_) != 0) {
+      if (wl_display_dispatch_pending(display_) < 0) return false;
+    }
+    if (wl_display_flush(display_) < 0 && errno != EAGAIN) {
+      wl_display_cancel_read(display_);
+      return false;
+    }
+    int timeout_ms = -1;
+    if (timeout) {
+      const auto ms = std::chrono::ceil<std::chrono::milliseconds>(*timeout).count();
+      timeout_ms = static_cast<int>(std::clamp<long long>(ms, 0, 60'000));
+    }
+    pollfd fds[2] = {{wl_display_get_fd(display_), POLLIN, 0}, {signal_fd_, POLLIN, 0}};
+    const int ready = poll(fds, 2, timeout_ms);
+    if (ready < 0) {
+      wl_display_cancel_read(display_);
+      return errno == EINTR;
+    }
+    if ((fds[0].revents & POLLIN) != 0) {
+      if (wl_display_read_events(display_) < 0) return false;
+    } else {
+      wl_display_cancel_read(display_);
+      if ((fds[0].revents & (POLLHUP | POLLERR)) != 0) return false;
+    }
+    if ((fds[1].revents & POLLIN) != 0) {
+      signalfd_siginfo info{};
+      [[maybe_unused]] const ssize_t got = read(signal_fd_, &info, sizeof info);
+      end_ = 0;
+    }
+    return wl_display_dispatch_pending(display_) >= 0;
+  }
+
+  int Lost() const {
+    if (const int error = wl_display_get_error(display_); error != 0 && error != EPIPE) {
+      std::fprintf(stderr, "varominea: Wayland connection failed: %s\n", std::strerror(error));
+    } else {
+      std::fputs("varominea: the compositor closed the connection\n", stderr);
+    }
+    return 1;
+  }
+
+  // ------------------------------------------------------------ surfaces
+
+  void MakeSurface(Output& output) {
+    if (!started_ || !output.described || output.surface) return;
+    output.surface.reset(wl_compositor_create_surface(compositor_.get()));
+    wl_surface* const surface = output.surface.get();
+    if (viewporter_ && fractional_manager_) {
+      output.viewport.reset(wp_viewporter_get_viewport(viewporter_.get(), surface));
+      output.fractional.reset(
+          wp_fractional_scale_manager_v1_get_fractional_scale(fractional_manager_.get(), surface));
+      wp_fractional_scale_v1_add_listener(output.fractional.get(), &kFractionalListener, &output);
+    }
+    if (shell_ == Shell::Layer) {
+      output.layer.reset(
+          zwlr_layer_shell_v1_get_layer_surface(layer_shell_.get(), surface, output.output.get(),
+                                                ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, kAppId));
+      zwlr_layer_surface_v1* const layer = output.layer.get();
+      zwlr_layer_surface_v1_add_listener(layer, &kLayerListener, &output);
+      zwlr_layer_surface_v1_set_anchor(
+          layer, ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM |
+                     ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT | ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT);
+      zwlr_layer_surface_v1_set_size(layer, 0, 0);
+      zwlr_layer_surface_v1_set_exclusive_zone(layer, -1);
+      zwlr_layer_surface_v1_set_keyboard_interactivity(
+          layer, ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE);
+    } else {
+      output.xdg.reset(xdg_wm_base_get_xdg_surface(wm_base_.get(), surface));
+      xdg_surface_add_listener(output.xdg.get(), &kXdgSurfaceListener, &output);
+      output.toplevel.reset(xdg_surface_get_toplevel(output.xdg.get()));
+      xdg_toplevel_add_listener(output.toplevel.get(), &kToplevelListener, &output);
+      xdg_toplevel_set_title(output.toplevel.get(), kTitle);
+      xdg_toplevel_set_app_id(output.toplevel.get(), kAppId);
+      xdg_toplevel_set_fullscreen(output.toplevel.get(), output.output.get());
+    }
+    // The first commit carries no buffer: it asks for the first configure.
+    wl_surface_commit(surface);
+  }
+
+  // The buffer size and layout for the surface's current size and scale.
+  void Apply(Output& output) {
+    if (!output.shown) return;
+    output.surface_size = SurfaceSize(output.configured, output.mode, output.scale);
+    const BufferGeometry geometry = BufferGeometryFor(output.surface_size, output.scale,
+                                                      output.preferred_120, viewporter_ != nullptr);
+    if (geometry == output.geometry && !output.layout.row_offsets.empty()) return;
+    output.geometry = geometry;
+    output.layout =
+        x11::LayoutFrame(geometry.pixels.width, geometry.pixels.height, options_.image_size);
+    output.full_damage = true;
+    if (output.viewport) {
+      if (geometry.viewport && output.surface_size.width > 0 && output.surface_size.height > 0) {
+        wp_viewport_set_destination(output.viewport.get(), output.surface_size.width,
+                                    output.surface_size.height);
+      } else {
+        wp_viewport_set_destination(output.viewport.get(), -1, -1);
+      }
+    }
+    wl_surface_set_buffer_scale(output.surface.get(), geometry.buffer_scale);
+    // The whole surface is opaque: the compositor need not draw beneath it.
+    if (wl_region* const region = wl_compositor_create_region(compositor_.get())) {
+      wl_region_add(region, 0, 0, INT32_MAX, INT32_MAX);
+      wl_surface_set_opaque_region(output.surface.get(), region);
+      wl_region_destroy(region);
+    }
+  }
+
+  Output* OutputOf(wl_surface* surface) const {
+    Output* found = nullptr;
+    outputs_.ForEach([&](Output& output) {
+      if (surface != nullptr && output.surface.get() == surface) found = &output;
+    });
+    return found;
+  }
+
+  // A pointer position on one of the surfaces: a real move over the drawing
+  // area ends the saver, as a mouse move does on Windows.
+  void PointerAt(const Seat& seat, wl_fixed_t x, wl_fixed_t y) {
+    const Output* const output = OutputOf(seat.pointer_surface);
+    if (output == nullptr) return;
+    const Point pixel = ToBufferPixels({wl_fixed_to_double(x), wl_fixed_to_double(y)},
+                                       output->surface_size, output->geometry.pixels);
+    if (!OnDrawingArea(output->layout, pixel)) return;
+    if (move_detector_.IsRealMove(false, static_cast<float>(pixel.x),
+                                  static_cast<float>(pixel.y))) {
+      end_ = 0;
+    }
+  }
+
+  // ------------------------------------------------------------ listeners
+
+  static void Global(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
+                     std::uint32_t version) {
+    auto* const self = static_cast<Saver*>(data);
+    const auto bind = [&](const wl_interface* wanted, std::uint32_t highest) {
+      return wl_registry_bind(registry, name, wanted, std::min(version, highest));
+    };
+    const std::string_view which(interface);
+    if (which == wl_compositor_interface.name) {
+      self->compositor_.reset(static_cast<wl_compositor*>(bind(&wl_compositor_interface, 4)));
+    } else if (which == wl_shm_interface.name) {
+      self->shm_.reset(static_cast<wl_shm*>(bind(&wl_shm_interface, 1)));
+    } else if (which == zwlr_layer_shell_v1_interface.name) {
+      self->layer_shell_.reset(
+          static_cast<zwlr_layer_shell_v1*>(bind(&zwlr_layer_shell_v1_interface, 4)));
+    } else if (which == xdg_wm_base_interface.name) {
+      self->wm_base_.reset(static_cast<xdg_wm_base*>(bind(&xdg_wm_base_interface, 1)));
+      xdg_wm_base_add_listener(self->wm_base_.get(), &kWmBaseListener, self);
+    } else if (which == wp_viewporter_interface.name) {
+      self->viewporter_.reset(static_cast<wp_viewporter*>(bind(&wp_viewporter_interface, 1)));
+    } else if (which == wp_fractional_scale_manager_v1_interface.name) {
+      self->fractional_manager_.reset(static_cast<wp_fractional_scale_manager_v1*>(
+          bind(&wp_fractional_scale_manager_v1_interface, 1)));
+    } else if (which == wl_output_interface.name) {
+      auto output = std::make_unique<Output>();
+      output->saver = self;
+      output->name = name;
+      output->output.reset(static_cast<wl_output*>(bind(&wl_output_interface, 4)));
+      wl_output_add_listener(output->output.get(), &kOutputListener, output.get());
+      self->outputs_.Add(name, std::move(output));
+    } else if (which == wl_seat_interface.name) {
+      auto seat = std::make_unique<Seat>();
+      seat->saver = self;
+      seat->seat.reset(static_cast<wl_seat*>(bind(&wl_seat_interface, 5)));
+      wl_seat_add_listener(seat->seat.get(), &kSeatListener, seat.get());
+      self->seats_.Add(name, std::move(seat));
+    }
+  }
+  static void GlobalRemove(void* data, wl_registry*, std::uint32_t name) {
+    auto* const self = static_cast<Saver*>(data);
+    // The output's surface goes with it; the other outputs are untouched.
+    self->outputs_.Remove(name);
+    self->seats_.Remove(name);
+  }
+  static constexpr wl_registry_listener kRegistryListener{Global, GlobalRemove};
+
+  static void Ping(void*, xdg_wm_base* base, std::uint32_t serial) {
+    xdg_wm_base_pong(base, serial);
+  }
+  static constexpr xdg_wm_base_listener kWmBaseListener{Ping};
+
+  static void OutputGeometry(void*, wl_output*, std::int32_t, std::int32_t, std::int32_t,
+                             std::int32_t, std::int32_t, const char*, const char*, std::int32_t) {}
+  static void OutputMode(void* data, wl_output*, std::uint32_t flags, std::int32_t width,
+                         std::int32_t height, std::int32_t) {
+    if ((flags & WL_OUTPUT_MODE_CURRENT) != 0) static_cast<Output*>(data)->mode = {width, height};
+  }
+  static void OutputDone(void* data, wl_output*) {
+    auto& output = *static_cast<Output*>(data);
+    output.described = true;
+    output.saver->MakeSurface(output);
+    output.saver->Apply(output);
+  }
+  static void OutputScale(void* data, wl_output*, std::int32_t factor) {
+    static_cast<Output*>(data)->scale = factor;
+  }
+  static void OutputName(void*, wl_output*, const char*) {}
+  static void OutputDescription(void*, wl_output*, const char*) {}
+  static constexpr wl_output_listener kOutputListener{
+      OutputGeometry, OutputMode, OutputDone, OutputScale, OutputName, OutputDescription};
+
+  static void LayerConfigure(void* data, zwlr_layer_surface_v1* layer, std::uint32_t serial,
+                             std::uint32_t width, std::uint32_t height) {
+    auto& output = *static_cast<Output*>(data);
+    zwlr_layer_surface_v1_ack_configure(layer, serial);
+    output.configured = {static_cast<int>(std::min<std::uint32_t>(width, INT32_MAX)),
+                         static_cast<int>(std::min<std::uint32_t>(height, INT32_MAX))};
+    output.shown = true;
+    output.saver->Apply(output);
+  }
+  static void LayerClosed(void* data, zwlr_layer_surface_v1*) {
+    auto& output = *static_cast<Output*>(data);
+    output.closed = true;
+    output.saver->closed_pending_ = true;
+  }
+  static constexpr zwlr_layer_surface_v1_listener kLayerListener{LayerConfigure, LayerClosed};
+
+  static void XdgConfigure(void* data, xdg_surface* surface, std::uint32_t serial) {
+    auto& output = *static_cast<Output*>(data);
+    xdg_surface_ack_configure(surface, serial);
+    output.shown = true;
+    output.saver->Apply(output);
+  }
+  static constexpr xdg_surface_listener kXdgSurfaceListener{XdgConfigure};
+
+  static void ToplevelConfigure(void* data, xdg_toplevel*, std::int32_t width, std::int32_t height,
+                                wl_array*) {
+    static_cast<Output*>(data)->configured = {width, height};
+  }
+  static void ToplevelClose(void* data, xdg_toplevel*) {
+    static_cast<Output*>(data)->saver->end_ = 0;
+  }
+  static void ToplevelBounds(void*, xdg_toplevel*, std::int32_t, std::int32_t) {}
+  static void ToplevelCapabilities(void*, xdg_toplevel*, wl_array*) {}
+  static constexpr xdg_toplevel_listener kToplevelListener{ToplevelConfigure, ToplevelClose,
+                                                           ToplevelBounds, ToplevelCapabilities};
+
+  static void PreferredScale(void* data, wp_fractional_scale_v1*, std::uint32_t scale) {
+    auto& output = *static_cast<Output*>(data);
+    output.preferred_120 = scale;
+    output.saver->Apply(output);
+  }
+  static constexpr wp_fractional_scale_v1_listener kFractionalListener{PreferredScale};
+
+  static void FrameDone(void* data, wl_callback*, std::uint32_t) {
+    static_cast<Output*>(data)->frame.reset();
+  }
+  static constexpr wl_callback_listener kFrameListener{FrameDone};
+
+  static void SeatCapabilities(void* data, wl_seat* wl_seat, std::uint32_t capabilities) {
+    auto& seat = *static_cast<Seat*>(data);
+    const bool keyboard = (capabilities & WL_SEAT_CAPABILITY_KEYBOARD) != 0;
+    const bool pointer = (capabilities & WL_SEAT_CAPABILITY_POINTER) != 0;
+    if (keyboard && !seat.keyboard) {
+      seat.keyboard.reset(wl_seat_get_keyboard(wl_seat));
+      wl_keyboard_add_listener(seat.keyboard.get(), &kKeyboardListener, &seat);
+    } else if (!keyboard) {
+      seat.keyboard.reset();
+    }
+    if (pointer && !seat.pointer) {
+      seat.pointer.reset(wl_seat_get_pointer(wl_seat));
+      wl_pointer_add_listener(seat.pointer.get(), &kPointerListener, &seat);
+    } else if (!pointer) {
+      seat.pointer.reset();
+      seat.pointer_surface = nullptr;
+    }
+  }
+  static void SeatName(void*, wl_seat*, const char*) {}
+  static constexpr wl_seat_listener kSeatListener{SeatCapabilities, SeatName};
+
+  // Keys: any key that goes down ends the saver. Keys already down when the
+  // surface gets the focus (the one that started it) do not.
+  static void KeyMap(void*, wl_keyboard*, std::uint32_t, std::int32_t fd, std::uint32_t) {
+    close(fd);
+  }
+  static void KeyEnter(void*, wl_keyboard*, std::uint32_t, wl_surface*, wl_array*) {}
+  static void KeyLeave(void*, wl_keyboard*, std::uint32_t, wl_surface*) {}
+  static void Key(void* data, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t,
+                  std::uint32_t state) {
+    if (state == WL_KEYBOARD_KEY_STATE_PRESSED) static_cast<Seat*>(data)->saver->end_ = 0;
+  }
+  static void KeyModifiers(void*, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t,
+                           std::uint32_t, std::uint32_t) {}
+  static void KeyRepeat(void*, wl_keyboard*, std::int32_t, std::int32_t) {}
+  static constexpr wl_keyboard_listener kKeyboardListener{KeyMap, KeyEnter,     KeyLeave,
+                                                          Key,    KeyModifiers, KeyRepeat};
+
+  // The pointer: hidden over the surfaces; any button ends the saver, and so
+  // does a real move.
+  static void PointerEnter(void* data, wl_pointer* pointer, std::uint32_t serial,
+                           wl_surface* surface, wl_fixed_t x, wl_fixed_t y) {
+    auto& seat = *static_cast<Seat*>(data);
+    wl_pointer_set_cursor(pointer, serial, nullptr, 0, 0);
+    seat.pointer_surface = surface;
+    seat.saver->PointerAt(seat, x, y);
+  }
+  static void PointerLeave(void* data, wl_pointer*, std::uint32_t, wl_surface*) {
+    static_cast<Seat*>(data)->pointer_surface = nullptr;
+  }
+  static void PointerMotion(void* data, wl_pointer*, std::uint32_t, wl_fixed_t x, wl_fixed_t y) {
+    auto& seat = *static_cast<Seat*>(data);
+    seat.saver->PointerAt(seat, x, y);
+  }
+  static void PointerButton(void* data, wl_pointer*, std::uint32_t, std::uint32_t, std::uint32_t,
+                            std::uint32_t state) {
+    if (state == WL_POINTER_BUTTON_STATE_PRESSED) static_cast<Seat*>(data)->saver->end_ = 0;
+  }
+  static void PointerAxis(void*, wl_pointer*, std::uint32_t, std::uint32_t, wl_fixed_t) {}
+  static void PointerFrame(void*, wl_pointer*) {}
+  static void PointerAxisSource(void*, wl_pointer*, std::uint32_t) {}
+  static void PointerAxisStop(void*, wl_pointer*, std::uint32_t, std::uint32_t) {}
+  static void PointerAxisDiscrete(void*, wl_pointer*, std::uint32_t, std::int32_t) {}
+  static void PointerAxisValue120(void*, wl_pointer*, std::uint32_t, std::int32_t) {}
+  static constexpr wl_pointer_listener kPointerListener{
+      PointerEnter, PointerLeave,      PointerMotion,   PointerButton,       PointerAxis,
+      PointerFrame, PointerAxisSource, PointerAxisStop, PointerAxisDiscrete, PointerAxisValue120};
+
+  // ------------------------------------------------------------ state
+
+  wl_display* const display_;
+  const Options options_;
+  const int signal_fd_;
+
+  Owned<wl_registry, wl_registry_destroy> registry_;
+  Owned<wl_compositor, wl_compositor_destroy> compositor_;
+  Owned<wl_shm, wl_shm_destroy> shm_;
+  Owned<zwlr_layer_shell_v1, ReleaseLayerShell> layer_shell_;
+  Owned<xdg_wm_base, xdg_wm_base_destroy> wm_base_;
+  Owned<wp_viewporter, wp_viewporter_destroy> viewporter_;
+  Owned<wp_fractional_scale_manager_v1, wp_fractional_scale_manager_v1_destroy> fractional_manager_;
+  Shell shell_ = Shell::None;
+  std::uint32_t format_ = WL_SHM_FORMAT_XRGB8888;
+
+  std::unique_ptr<ByteField> field_;
+  KernelParamBlock params_;
+  x11::PixelTable colours_{};
+  MoveDetector move_detector_;
+
+  bool started_ = false;
+  bool closed_pending_ = false;
+  std::optional<int> end_;
+  Clock::time_point fps_since_;
+  long fps_frames_ = 0;
+
+  // Last, so that the surfaces go before the globals they were made from.
+  OutputList<Seat> seats_;
+  OutputList<Output> outputs_;
+};
+
+}  // namespace
+
+int RunSaver(const Options& options, int signal_fd) {
+  const Owned<wl_display, wl_display_disconnect> display(wl_display_connect(nullptr));
+  if (!display) {
+    std::fputs("varominea: cannot connect to the Wayland compositor (is WAYLAND_DISPLAY set?)\n",
+               stderr);
+    return 1;
+  }
+  // Declared after the display, so everything it holds goes first.
+  Saver saver(display.get(), options, signal_fd);
+  return saver.Run();
+}
+
+}  // namespace varominea::wayland
