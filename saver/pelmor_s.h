@@ -4,10 +4,10 @@
 
 #include <cstdint>
 
+#include "core/move_detector.h"
 #include "core/placement.h"
 #include "platform/form_win.h"
 #include "platform/picture_box_win.h"
-#include "saver/move_detector.h"
 
 namespace varominea {
 

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/x11_probe.h"
 #include "tests/support/ppm.h"
+#include "tests/support/x11_probe.h"
 
 namespace wltest {
 

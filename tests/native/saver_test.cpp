@@ -13,10 +13,10 @@
 
 #include "core/dib_header.h"
 #include "core/kernel.h"
+#include "core/move_detector.h"
 #include "core/patterns.h"
 #include "core/pixel_field.h"
 #include "core/placement.h"
-#include "saver/move_detector.h"
 #include "tests/support/cells.h"
 
 namespace varominea {

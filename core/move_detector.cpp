@@ -1,4 +1,4 @@
-#include "saver/move_detector.h"
+#include "core/move_detector.h"
 
 namespace varominea {
 
