@@ -71,4 +71,25 @@ std::uint32_t PaletteRgb(std::uint8_t index);
 std::bitset<256> ConsistentFrames(const std::vector<CellSample>& samples,
                                   const std::function<std::uint32_t(int, int)>& rgb_at);
 
+// The cells of the ring pattern that its smoothing with noise leaves as
+// RingStart gives them: columns 1, 2 and 255, and row 2.
+bool RingUnsmoothed(int x, int y);
+
+// A picture read back whole, as 0xRRGGBB per pixel.
+struct Picture {
+  int width;
+  int height;
+  std::function<std::uint32_t(int, int)> rgb_at;
+};
+
+// What one picture of the saver's drawing area (left, top, width x height on
+// the picture) shows that should be black and is not, by place.
+struct StrayPixels {
+  int left_strip = 0;
+  int bottom_strip = 0;
+  int margin = 0;  // outside the drawing area
+};
+StrayPixels NonBlackOutsideTheField(const Picture& picture, int left, int top, int width,
+                                    int height);
+
 }  // namespace test
