@@ -19,7 +19,7 @@
   const size = SIZES[query.get('size')] ?? 0;
   const embedded = query.get('embed') === '1';
   const hosted = query.get('host') === 'page';
-  const running = query.get('run') !== '0';
+  let running = query.get('run') !== '0';
   const virtualScreen = /^(\d{2,4})x(\d{2,4})$/.exec(query.get('screen') || '');
 
   const canvas = document.getElementById('screen');
@@ -117,20 +117,29 @@
     }
 
     function frame() {
-      if (state.ended) return;
+      if (state.ended || !running) return;
       core._varominea_step();
       draw();
       state.frames += 1;
       requestAnimationFrame(frame);
     }
 
-    if (running) {
-      requestAnimationFrame(frame);
-    } else {
-      // The field as filled, before its first step.
-      draw();
-      // Window size changes still lay the still picture out again.
-      addEventListener('resize', draw);
+    // Stopped: the field as filled, before its first step, laid out again
+    // when the window changes size. Running: the first picture is that of
+    // the first step, as on Windows.
+    if (!running) draw();
+    addEventListener('resize', () => { if (!running) draw(); });
+    if (running) requestAnimationFrame(frame);
+    if (embedded) {
+      // The home page's play and pause button.
+      addEventListener('message', (e) => {
+        if (e.data === 'varominea-run' && !running) {
+          running = true;
+          requestAnimationFrame(frame);
+        } else if (e.data === 'varominea-pause') {
+          running = false;
+        }
+      });
     }
     document.documentElement.dataset.ready = '1';
   });
