@@ -71,8 +71,9 @@ std::uint32_t PaletteRgb(std::uint8_t index);
 std::bitset<256> ConsistentFrames(const std::vector<CellSample>& samples,
                                   const std::function<std::uint32_t(int, int)>& rgb_at);
 
-// The cells of the ring pattern that its smoothing with noise leaves as
-// RingStart gives them: columns 1, 2 and 255, and row 2.
+// The sampled cells of the ring pattern that its smoothing with noise leaves
+// as RingStart gives them: smoothing never reaches columns 1, 2, 255 and 256
+// or rows 1, 2, 257 and 258, and samples lie in columns 1..255, rows 2..255.
 bool RingUnsmoothed(int x, int y);
 
 // A picture read back whole, as 0xRRGGBB per pixel.
