@@ -9,6 +9,8 @@
 #   DIR/Varominea-<version>-symbols.zip  the debug information split off both
 #   DIR/SHA256SUMS                       of the three
 #   DIR/varominea_<version>_amd64.deb    the X11 saver for Debian (tools/package-deb.sh)
+#   DIR/Varominea-<version>-site.zip     the home page, listing these files
+# and SHA256SUMS, last, covers every file in DIR.
 #
 # --out defaults to dist/, --build to build/ (the package builds use
 # build/package-x64 and build/package-x86, apart from the test presets). The
@@ -104,3 +106,24 @@ echo "=== package: $out"
 echo "stripped x64 Varominea.scr: $(stat -c %s "$stage/windows/x64/Varominea.scr") bytes"
 
 bash tools/package-deb.sh --out "$out" --build "$build"
+
+# The home page (the web build) lists the files above with their sizes and
+# checksums; it goes into a zip of its own.
+echo "=== package: the home page"
+export NODE_PATH=/usr/share/nodejs
+cmake -S "$root" -B "$build/package-web" \
+  --toolchain /usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake \
+  -DCMAKE_BUILD_TYPE=Release -DVAROMINEA_WERROR=ON -DBUILD_TESTING=OFF \
+  -DVAROMINEA_RELEASE_DIR="$out" >/dev/null
+cmake --build "$build/package-web" -j "$(nproc)" --target varominea_site
+rm -rf "$stage/site"
+cp -r "$build/package-web/site" "$stage/site"
+find "$stage/site" -type d -exec chmod 755 {} + -o -type f -exec chmod 644 {} +
+find "$stage/site" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
+rm -f "$out/$name-site.zip"
+make_zip "$stage/site" "$out/$name-site.zip"
+
+(cd "$out" && find . -maxdepth 1 -type f ! -name SHA256SUMS -printf '%f\n' | sort |
+  xargs -d '\n' sha256sum >SHA256SUMS)
+echo "=== package: SHA256SUMS"
+cat "$out/SHA256SUMS"

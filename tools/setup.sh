@@ -16,7 +16,7 @@ packages=(
   nsis zip unzip
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   libxrender-dev pkg-config libwayland-dev wayland-protocols sway swayidle grim wtype weston
-  emscripten chromium
+  emscripten chromium webp
 )
 
 missing=()

@@ -4,7 +4,7 @@ set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 bash tools/setup.sh
 jobs="$(nproc)"
-for preset in native native-asan native-fuzz windows-x64 windows-x86; do
+for preset in native native-asan native-fuzz windows-x64 windows-x86 web; do
   echo "=== $preset"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$jobs"

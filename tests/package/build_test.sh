@@ -32,10 +32,27 @@ dist="$work/dist"
 version="$(<"$work/build/package-x64/varominea-version.txt")"
 name="Varominea-$version"
 deb="varominea_${version}_amd64.deb"
-expected="$(printf '%s\n' SHA256SUMS "$name-setup.exe" "$name-symbols.zip" "$name-windows.zip" "$deb")"
+expected="$(printf '%s\n' SHA256SUMS "$name-setup.exe" "$name-site.zip" "$name-symbols.zip" \
+  "$name-windows.zip" "$deb")"
 [[ "$(ls "$dist")" == "$expected" ]] || fail "dist holds $(ls "$dist" | tr '\n' ' ')"
 (cd "$dist" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not match"
-[[ "$(wc -l <"$dist/SHA256SUMS")" == 3 ]] || fail "SHA256SUMS does not list three files"
+[[ "$(awk '{print $2}' "$dist/SHA256SUMS")" == "$(ls "$dist" | grep -vx SHA256SUMS)" ]] ||
+  fail "SHA256SUMS does not list every other file: $(awk '{print $2}' "$dist/SHA256SUMS" | tr '\n' ' ')"
+
+# The home page: the saver and its module, the pictures, and each download
+# with the size and checksum of the file beside it.
+site="$work/site"
+unzip -q "$dist/$name-site.zip" -d "$site"
+for f in index.html saver.html saver.js home.js style.css varominea.js images/settings-dialog.png \
+  images/preview.png; do
+  [[ -s "$site/$f" ]] || fail "the site zip lacks $f"
+done
+for f in "$name-setup.exe" "$name-windows.zip" "$name-symbols.zip" "$deb"; do
+  grep -qF "$(sha256sum "$dist/$f" | cut -d' ' -f1)" "$site/index.html" ||
+    fail "the home page lacks the SHA-256 of $f"
+  grep -qF "($(stat -c %s "$dist/$f") bytes)" "$site/index.html" || fail "the home page lacks the size of $f"
+done
+! grep -qE '(src|href)="(https?:)?//' "$site"/*.html || fail "a page loads something from another host"
 
 # The Debian package: the Linux saver where XScreenSaver looks for its
 # programs, and its settings page.

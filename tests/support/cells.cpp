@@ -158,4 +158,37 @@ std::vector<std::string> FrameFaults(int width, int height, const RgbAt& rgb_at,
   return faults;
 }
 
+bool RingUnsmoothed(int x, int y) {
+  return x == 1 || x == 2 || x == 255 || y == 2;
+}
+
+StrayPixels NonBlackOutsideTheField(const Picture& picture, int left, int top, int width,
+                                    int height) {
+  const FrameBlit blit =
+      varominea::FrameBlitFor(static_cast<std::int16_t>(width), static_cast<std::int16_t>(height));
+  const Span strip_columns = LeftStripColumns(blit);
+  const Span strip_rows = BottomStripRows(blit);
+  StrayPixels stray;
+  for (int y = 0; y < picture.height; ++y) {
+    for (int x = 0; x < picture.width; ++x) {
+      const double dx = x - left, dy = y - top;
+      // Only pixels wholly inside a strip or wholly outside the area count,
+      // whatever way the platform rounds the edges.
+      const bool in_columns = dx >= 0 && dx + 1 <= width;
+      const bool in_rows = dy >= 0 && dy + 1 <= height;
+      const bool left_strip =
+          in_rows && dx >= std::ceil(strip_columns.begin) && dx + 1 <= strip_columns.end;
+      const bool bottom_strip =
+          in_columns && dy >= std::ceil(strip_rows.begin) && dy + 1 <= strip_rows.end;
+      const bool outside = dx + 1 <= 0 || dy + 1 <= 0 || dx >= width || dy >= height;
+      if (!left_strip && !bottom_strip && !outside) continue;
+      if (picture.rgb_at(x, y) == 0) continue;
+      if (left_strip) ++stray.left_strip;
+      if (bottom_strip) ++stray.bottom_strip;
+      if (outside) ++stray.margin;
+    }
+  }
+  return stray;
+}
+
 }  // namespace test

@@ -93,4 +93,26 @@ int NonBlackPixels(int width, int height, const RgbAt& rgb_at, Area area, Span c
 std::vector<std::string> FrameFaults(int width, int height, const RgbAt& rgb_at, Area area,
                                      const std::vector<CellSample>& samples);
 
+// The sampled cells of the ring pattern that its smoothing with noise leaves
+// as RingStart gives them: smoothing never reaches columns 1, 2, 255 and 256
+// or rows 1, 2, 257 and 258, and samples lie in columns 1..255, rows 2..255.
+bool RingUnsmoothed(int x, int y);
+
+// A picture read back whole, as 0xRRGGBB per pixel.
+struct Picture {
+  int width;
+  int height;
+  std::function<std::uint32_t(int, int)> rgb_at;
+};
+
+// What one picture of the saver's drawing area (left, top, width x height on
+// the picture) shows that should be black and is not, by place.
+struct StrayPixels {
+  int left_strip = 0;
+  int bottom_strip = 0;
+  int margin = 0;  // outside the drawing area
+};
+StrayPixels NonBlackOutsideTheField(const Picture& picture, int left, int top, int width,
+                                    int height);
+
 }  // namespace test

@@ -280,13 +280,8 @@ class Frozen {
 // ---------------------------------------------------------------- the picture
 
 using test::RingStart;
+using test::RingUnsmoothed;
 using test::SquareStart;
-
-// Smoothing never reaches columns 1, 2, 255 and 256 or rows 1, 2, 257 and
-// 258 of the ring fill.
-inline bool RingUnsmoothed(int x, int y) {
-  return x == 1 || x == 2 || x == 255 || y == 2;
-}
 
 struct Rect {
   int left, top, width, height;

@@ -1,0 +1,266 @@
+// The site in a real browser: Debian's Chromium, headless, driven through
+// puppeteer-core (installed into the build folder on first use).
+//   node browser_test.mjs saver|home --site DIR --check FRAME_CHECK.js --work DIR --npm DIR
+// saver: saver.html for both patterns and the three sizes, each picture read
+// back and checked cell by cell by FRAME_CHECK, twice, and the frame number
+// must have moved on between the two; then a resized window.
+// home: index.html loads with no script error and no request to another
+// host; its controls switch the live picture's pattern and size, the
+// language switch the page's language; a reduced-motion visitor's picture
+// waits for a click; the full-screen button opens saver.html over the page
+// and a key ends it.
+import { execFileSync, spawnSync } from 'node:child_process';
+import fs from 'node:fs';
+import path from 'node:path';
+import { createRequire } from 'node:module';
+import { pathToFileURL } from 'node:url';
+
+const [suite, ...rest] = process.argv.slice(2);
+const opt = {};
+for (let i = 0; i < rest.length; i += 2) opt[rest[i].replace(/^--/, '')] = rest[i + 1];
+const site = path.resolve(opt.site);
+const work = path.resolve(opt.work, suite);
+fs.rmSync(work, { recursive: true, force: true });
+fs.mkdirSync(work, { recursive: true });
+
+const failures = [];
+function expect(ok, what) {
+  console.log(`${ok ? 'ok  ' : 'FAIL'} ${what}`);
+  if (!ok) failures.push(what);
+}
+
+// ------------------------------------------------------------ the browser
+
+function puppeteer() {
+  const npm = path.resolve(opt.npm);
+  const require = createRequire(path.join(npm, 'package.json'));
+  try {
+    return require('puppeteer-core');
+  } catch {
+    fs.mkdirSync(npm, { recursive: true });
+    execFileSync('npm', ['install', '--no-audit', '--no-fund', '--no-save', '--prefix', npm,
+                         'puppeteer-core@24'], { stdio: 'inherit' });
+    return require('puppeteer-core');
+  }
+}
+
+const browser = await puppeteer().launch({
+  executablePath: '/usr/bin/chromium',
+  headless: true,
+  userDataDir: path.join(work, 'profile'),
+  args: ['--no-sandbox', '--disable-gpu', '--hide-scrollbars', '--force-color-profile=srgb',
+         '--allow-file-access-from-files', '--lang=en-GB'],
+});
+const url = (page, query = '') => pathToFileURL(path.join(site, page)).href + query;
+
+// A screenshot of the page as rows of RGB, decoded by the browser itself.
+async function readBack(page, decoder, file) {
+  const png = await page.screenshot({ encoding: 'base64' });
+  const { width, height, rgba } = await decoder.evaluate(async (b64) => {
+    const image = new Image();
+    image.src = 'data:image/png;base64,' + b64;
+    await image.decode();
+    const c = document.createElement('canvas');
+    c.width = image.width;
+    c.height = image.height;
+    const x = c.getContext('2d');
+    x.drawImage(image, 0, 0);
+    const bytes = x.getImageData(0, 0, c.width, c.height).data;
+    let s = '';
+    for (let i = 0; i < bytes.length; i += 0x8000) {
+      s += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
+    }
+    return { width: c.width, height: c.height, rgba: btoa(s) };
+  }, png);
+  const bytes = Buffer.from(rgba, 'base64');
+  const rgb = Buffer.alloc(width * height * 3);
+  for (let i = 0, j = 0; i < bytes.length; i += 4, j += 3) bytes.copy(rgb, j, i, i + 3);
+  fs.writeFileSync(file, Buffer.concat([Buffer.from(`P6 ${width} ${height} 255\n`), rgb]));
+  return { width, height };
+}
+
+// The shared cell check over one picture: its frame numbers, or null.
+function check(file, area, pattern) {
+  const r = spawnSync('node', [opt.check, file, area.left, area.top, area.width, area.height,
+                               pattern].map(String), { encoding: 'utf8' });
+  const frames = /frames(.*)/.exec(r.stdout)?.[1].trim() ?? '';
+  return { passes: r.status === 0, frames, report: (r.stdout + r.stderr).replace(/\n/g, '; ') };
+}
+
+const sleep = (ms) => new Promise((done) => setTimeout(done, ms));
+
+// ------------------------------------------------------------ saver.html
+
+async function saverSuite() {
+  const decoder = await browser.newPage();
+  await decoder.goto('about:blank');
+  const looks = [
+    { w: 1000, h: 700, size: 'full', area: [0, 0, 1000, 700] },
+    { w: 1000, h: 700, size: '800x600', area: [100, 50, 800, 600] },
+    { w: 1000, h: 700, size: '640x480', area: [180, 110, 640, 480] },
+    // Smaller than the area, by an odd number of pixels: centred (the half
+    // pixel rounded to even) and cut off.
+    // (Squares only: the cells rings keep unsmoothed lie along the edges.)
+    { w: 775, h: 545, size: '800x600', area: [-12, -28, 800, 600], squaresOnly: true },
+  ];
+  for (const pattern of ['square', 'ring']) {
+    for (const look of looks) {
+      if (look.squaresOnly && pattern !== 'square') continue;
+      const what = `saver.html?pattern=${pattern}&size=${look.size} in ${look.w} x ${look.h}`;
+      const page = await browser.newPage();
+      await page.setViewport({ width: look.w, height: look.h });
+      const errors = [];
+      page.on('pageerror', (e) => errors.push(String(e)));
+      await page.goto(url('saver.html', `?pattern=${pattern}&size=${look.size}`));
+      await page.waitForFunction(() => window.varomineaSaver?.frames > 2, { timeout: 20000 });
+      // The hint fades after a few seconds; until then it covers a margin.
+      await sleep(4200);
+      const state = await page.evaluate(() => window.varomineaSaver);
+      const [left, top, width, height] = look.area;
+      expect(JSON.stringify(state.area) === JSON.stringify({ left, top, width, height }),
+             `${what}: drawing area ${JSON.stringify(state.area)}`);
+      const seen = [];
+      for (const n of [1, 2]) {
+        const file = path.join(work, `${pattern}-${look.size}-${look.w}x${look.h}-${n}.ppm`);
+        await readBack(page, decoder, file);
+        const r = check(file, { left, top, width, height }, pattern);
+        expect(r.passes, `${what}, picture ${n}: ${r.report}`);
+        seen.push(r.frames);
+        await sleep(150);
+      }
+      expect(seen[0] !== seen[1], `${what}: moves (frames ${seen[0]} then ${seen[1]})`);
+      expect(errors.length === 0, `${what}: no script error ${errors.join(' ')}`);
+      await page.close();
+    }
+  }
+
+  // A resized window: laid out again at once, no reload.
+  const page = await browser.newPage();
+  await page.setViewport({ width: 1000, height: 700 });
+  await page.goto(url('saver.html', '?size=640x480'));
+  await page.waitForFunction(() => window.varomineaSaver?.frames > 2, { timeout: 20000 });
+  await sleep(4200);
+  await page.setViewport({ width: 700, height: 500 });
+  await page.waitForFunction(() => window.varomineaSaver.width === 700, { timeout: 5000 });
+  await sleep(200);
+  const file = path.join(work, 'resized.ppm');
+  await readBack(page, decoder, file);
+  const r = check(file, { left: 30, top: 10, width: 640, height: 480 }, 'square');
+  expect(r.passes, `resized to 700 x 500: ${r.report}`);
+
+  // Input ends it: back to the home page, as the saver ends on Windows.
+  for (const [what, act] of [
+    ['a key', (p) => p.keyboard.press('a')],
+    ['a button', (p) => p.mouse.down({ button: 'middle' })],
+    ['a real mouse move', async (p) => { await p.mouse.move(10, 10); await p.mouse.move(40, 60); }],
+  ]) {
+    const p = await browser.newPage();
+    await p.goto(url('saver.html'));
+    await p.waitForFunction(() => window.varomineaSaver?.frames > 0, { timeout: 20000 });
+    await Promise.all([p.waitForNavigation({ timeout: 10000 }).catch(() => null), act(p)]);
+    expect(p.url().endsWith('/index.html'), `${what} leaves for the home page (${p.url()})`);
+    await p.close();
+  }
+  // A move along one axis only is not a real move.
+  const still = await browser.newPage();
+  await still.goto(url('saver.html'));
+  await still.waitForFunction(() => window.varomineaSaver?.frames > 0, { timeout: 20000 });
+  await still.mouse.move(10, 10);
+  await still.mouse.move(10, 80);
+  await sleep(300);
+  expect(still.url().includes('saver.html'), 'a move along one axis keeps the saver');
+}
+
+// ------------------------------------------------------------ index.html
+
+async function homeSuite() {
+  const page = await browser.newPage();
+  await page.setViewport({ width: 1200, height: 900 });
+  const errors = [];
+  const foreign = [];
+  page.on('console', (m) => { if (m.type() === 'error') errors.push(m.text()); });
+  page.on('pageerror', (e) => errors.push(String(e)));
+  page.on('request', (r) => { if (!/^(file|data|blob|about):/.test(r.url())) foreign.push(r.url()); });
+  await page.goto(url('index.html'), { waitUntil: 'load' });
+  const live = async () => {
+    const frame = page.frames().find((f) => f.url().includes('saver.html'));
+    return frame && frame.evaluate(() => window.varomineaSaver && { ...window.varomineaSaver, url: location.search });
+  };
+  await page.waitForFunction(() => document.querySelector('iframe#live') !== null);
+  await sleep(1500);
+  let state = await live();
+  expect(state && state.frames > 0 && state.pattern === 'square' && state.size === 0,
+         `the live picture runs squares at full size (${JSON.stringify(state)})`);
+  await page.screenshot({ path: path.join(work, 'home.png') });
+  await page.screenshot({ path: path.join(work, 'home-full.png'), fullPage: true });
+
+  // Pattern and size controls, by keyboard and by mouse.
+  await page.click('input[name=pattern][value=ring]');
+  await page.focus('input[name=size][value=full]');
+  await page.keyboard.press('ArrowRight');  // to 800 x 600
+  await sleep(1500);
+  state = await live();
+  expect(state && state.pattern === 'ring' && state.size === 1 && state.frames > 0,
+         `the controls switch to rings at 800 x 600 (${JSON.stringify(state)})`);
+  await page.click('input[name=size][value="640x480"]');
+  await sleep(1200);
+  state = await live();
+  expect(state && state.size === 2, `and to 640 x 480 (${JSON.stringify(state)})`);
+
+  // Language: the browser's (English here) first, then the switch.
+  expect(await page.evaluate(() => document.documentElement.lang) === 'en', 'English first for an English browser');
+  await page.click('#language button[data-lang=ja]');
+  const ja = await page.evaluate(() => ({ lang: document.documentElement.lang,
+                                          h1: document.querySelector('h1:not([hidden])')?.innerText ?? '' ,
+                                          visible: getComputedStyle(document.querySelector('p[lang=ja]')).display }));
+  expect(ja.lang === 'ja' && ja.visible !== 'none', `the switch shows Japanese (${JSON.stringify(ja)})`);
+  await page.screenshot({ path: path.join(work, 'home-ja.png') });
+  await page.click('#language button[data-lang=en]');
+
+  // Full screen over the page; a key ends it and returns to the page.
+  await page.click('#fullscreen');
+  await page.waitForSelector('iframe#overlay', { timeout: 5000 });
+  const overlay = page.frames().find((f) => f.url().includes('host=page'));
+  await overlay.waitForFunction(() => window.varomineaSaver?.frames > 2, { timeout: 20000 });
+  await page.keyboard.press('x');
+  await page.waitForFunction(() => !document.querySelector('iframe#overlay'), { timeout: 5000 })
+    .then(() => expect(true, 'the full-screen saver opens over the page and a key ends it'),
+          () => expect(false, 'the full-screen saver opens over the page and a key ends it'));
+
+  expect(errors.length === 0, `no script error on the console: ${errors.join(' | ')}`);
+  expect(foreign.length === 0, `no request to another host: ${foreign.join(' ')}`);
+  const images = await page.evaluate(() => [...document.images].filter((i) => !i.alt || !i.complete || !i.naturalWidth).map((i) => i.src));
+  expect(images.length === 0, `every picture loads and has an alt text: ${images.join(' ')}`);
+
+  // A visitor who asks for less motion: a still picture until a click.
+  const calm = await browser.newPage();
+  await calm.emulateMediaFeatures([{ name: 'prefers-reduced-motion', value: 'reduce' }]);
+  await calm.goto(url('index.html'), { waitUntil: 'load' });
+  await sleep(1500);
+  const calmState = async () => {
+    const frame = calm.frames().find((f) => f.url().includes('saver.html'));
+    return frame && frame.evaluate(() => window.varomineaSaver && window.varomineaSaver.frames);
+  };
+  expect((await calmState()) === 0, 'with reduced motion the live picture waits');
+  await calm.click('#play');
+  await sleep(1500);
+  expect((await calmState()) > 0, 'and runs after a click');
+
+  // A phone's width: nothing wider than the screen.
+  const phone = await browser.newPage();
+  await phone.setViewport({ width: 360, height: 740, isMobile: true, hasTouch: true });
+  await phone.goto(url('index.html'), { waitUntil: 'load' });
+  const wide = await phone.evaluate(() => document.documentElement.scrollWidth);
+  expect(wide <= 360, `no sideways scrolling at a phone's width (${wide} px)`);
+  await phone.screenshot({ path: path.join(work, 'home-phone.png') });
+}
+
+try {
+  await (suite === 'saver' ? saverSuite() : homeSuite());
+} catch (e) {
+  expect(false, `the run: ${e.stack || e}`);
+} finally {
+  await browser.close();
+}
+console.log(failures.length ? `${failures.length} failed` : 'all passed');
+process.exit(failures.length ? 1 : 0);

@@ -1,0 +1,146 @@
+// The saver in a browser window: the window is the screen. The field, its
+// step and the colour lookup run in the WebAssembly core and make the
+// 256 x 256 source picture of the saver's blit; the canvas enlarges it over
+// the drawing area without smoothing, one frame per display refresh.
+//
+// Query: pattern=square|ring, size=full|800x600|640x480 (as the settings
+// dialog offers them), and for the home page's use: embed=1 (a live picture
+// in the page: input does not end it), run=0 (one still frame until the
+// page reloads it), screen=WxH (draw as on a screen of that many pixels and
+// fit that screen into the window), host=page (full screen over the home
+// page: ending it tells the page instead of going back to it).
+'use strict';
+
+(function () {
+  const query = new URLSearchParams(location.search);
+  const PATTERNS = { square: 0, ring: 1 };
+  const SIZES = { full: 0, '800x600': 1, '640x480': 2 };
+  const pattern = PATTERNS[query.get('pattern')] ?? 0;
+  const size = SIZES[query.get('size')] ?? 0;
+  const embedded = query.get('embed') === '1';
+  const hosted = query.get('host') === 'page';
+  let running = query.get('run') !== '0';
+  const virtualScreen = /^(\d{2,4})x(\d{2,4})$/.exec(query.get('screen') || '');
+
+  const canvas = document.getElementById('screen');
+  const context = canvas.getContext('2d', { alpha: false });
+  const picture = document.createElement('canvas');
+  picture.width = picture.height = 256;
+  const pictureContext = picture.getContext('2d');
+  if (virtualScreen) canvas.classList.add('fitted');
+
+  // What the tests and the home page read: the frame count, the drawing area.
+  const state = { pattern: pattern ? 'ring' : 'square', size, frames: 0, area: null,
+                  width: 0, height: 0, ended: false };
+  window.varomineaSaver = state;
+
+  // ---------------------------------------------------------------- ending
+
+  // As the saver ends on Windows: any key or button, or a real mouse move,
+  // one that changes both coordinates from the first position seen (the
+  // events a window gets when the pointer merely appears under it do not).
+  function end() {
+    if (state.ended) return;
+    state.ended = true;
+    if (hosted) {
+      parent.postMessage('varominea-saver-end', '*');
+    } else {
+      location.href = 'index.html';
+    }
+  }
+  if (!embedded) {
+    let first = null;
+    addEventListener('keydown', (e) => {
+      // F11 is the browser's own full-screen key, which the hint offers.
+      if (e.key === 'F11') return;
+      e.preventDefault();
+      end();
+    });
+    addEventListener('mousedown', (e) => { e.preventDefault(); end(); });
+    addEventListener('touchstart', end, { passive: true });
+    addEventListener('contextmenu', (e) => e.preventDefault());
+    addEventListener('mousemove', (e) => {
+      if (first === null) {
+        first = { x: e.screenX, y: e.screenY };
+      } else if (e.screenX !== first.x && e.screenY !== first.y) {
+        end();
+      }
+    });
+    if (!hosted) {
+      const hint = document.getElementById('hint');
+      const japanese = (navigator.languages || [navigator.language]).some((l) => /^ja\b/i.test(l));
+      document.documentElement.lang = japanese ? 'ja' : 'en';
+      hint.querySelector(japanese ? '[lang=en]' : '[lang=ja]').hidden = true;
+      hint.hidden = false;
+      setTimeout(() => hint.classList.add("gone"), 3000);
+    }
+    focus();
+  }
+
+  // ---------------------------------------------------------------- frames
+
+  function screenSize() {
+    if (virtualScreen) return [Number(virtualScreen[1]), Number(virtualScreen[2])];
+    // Device pixels: "800 x 600" is 800 x 600 pixels at every display scale.
+    const scale = devicePixelRatio || 1;
+    return [Math.max(1, Math.round(innerWidth * scale)), Math.max(1, Math.round(innerHeight * scale))];
+  }
+
+  VaromineaCore().then((core) => {
+    const address = core._varominea_start(pattern);
+    if (!address) return;
+    const image = new ImageData(new Uint8ClampedArray(core.HEAPU8.buffer, address, 256 * 256 * 4),
+                                256, 256);
+    const areaWords = core._malloc(16);
+
+    // A new canvas size: the drawing area placed again, the rest black.
+    function layOut(width, height) {
+      canvas.width = width;
+      canvas.height = height;
+      core._varominea_area(width, height, size, areaWords);
+      const [left, top, w, h] = core.HEAP32.subarray(areaWords >> 2, (areaWords >> 2) + 4);
+      state.area = { left, top, width: w, height: h };
+      state.width = width;
+      state.height = height;
+      // Setting the size resets the context: no smoothing, black around.
+      context.imageSmoothingEnabled = false;
+      context.fillStyle = '#000';
+      context.fillRect(0, 0, width, height);
+    }
+
+    function draw() {
+      const [width, height] = screenSize();
+      if (width !== state.width || height !== state.height) layOut(width, height);
+      pictureContext.putImageData(image, 0, 0);
+      const a = state.area;
+      if (a.width > 0 && a.height > 0) context.drawImage(picture, a.left, a.top, a.width, a.height);
+    }
+
+    function frame() {
+      if (state.ended || !running) return;
+      core._varominea_step();
+      draw();
+      state.frames += 1;
+      requestAnimationFrame(frame);
+    }
+
+    // Stopped: the field as filled, before its first step, laid out again
+    // when the window changes size. Running: the first picture is that of
+    // the first step, as on Windows.
+    if (!running) draw();
+    addEventListener('resize', () => { if (!running) draw(); });
+    if (running) requestAnimationFrame(frame);
+    if (embedded) {
+      // The home page's play and pause button.
+      addEventListener('message', (e) => {
+        if (e.data === 'varominea-run' && !running) {
+          running = true;
+          requestAnimationFrame(frame);
+        } else if (e.data === 'varominea-pause') {
+          running = false;
+        }
+      });
+    }
+    document.documentElement.dataset.ready = '1';
+  });
+})();
