@@ -138,17 +138,15 @@ int NonBlackPixels(int width, int height, const RgbAt& rgb_at, Area area, Span c
 
 std::vector<std::string> FrameFaults(int width, int height, const RgbAt& rgb_at, Area area,
                                      const std::vector<CellSample>& samples) {
-  const FrameBlit blit = varominea::FrameBlitFor(static_cast<std::int16_t>(area.width),
-                                                 static_cast<std::int16_t>(area.height));
   std::vector<std::string> faults;
-  const auto count = [&](const char* what, Span columns, Span rows, bool inside) {
-    if (const int n = NonBlackPixels(width, height, rgb_at, area, columns, rows, inside); n != 0) {
-      faults.push_back(std::to_string(n) + " pixels not black in the " + what);
-    }
+  const StrayPixels stray = NonBlackOutsideTheField({width, height, rgb_at}, area.left, area.top,
+                                                    area.width, area.height);
+  const auto report = [&](const char* what, int n) {
+    if (n != 0) faults.push_back(std::to_string(n) + " pixels not black in the " + what);
   };
-  count("left strip", LeftStripColumns(blit), {0, double(area.height)}, true);
-  count("bottom strip", {0, double(area.width)}, BottomStripRows(blit), true);
-  count("margin around the drawing area", {}, {}, false);
+  report("left strip", stray.left_strip);
+  report("bottom strip", stray.bottom_strip);
+  report("margin around the drawing area", stray.margin);
   if (samples.size() < 50) {
     faults.push_back("only " + std::to_string(samples.size()) + " cells sampled");
   } else if (ConsistentFrames(samples, rgb_at).none()) {
@@ -166,29 +164,13 @@ StrayPixels NonBlackOutsideTheField(const Picture& picture, int left, int top, i
                                     int height) {
   const FrameBlit blit =
       varominea::FrameBlitFor(static_cast<std::int16_t>(width), static_cast<std::int16_t>(height));
-  const Span strip_columns = LeftStripColumns(blit);
-  const Span strip_rows = BottomStripRows(blit);
-  StrayPixels stray;
-  for (int y = 0; y < picture.height; ++y) {
-    for (int x = 0; x < picture.width; ++x) {
-      const double dx = x - left, dy = y - top;
-      // Only pixels wholly inside a strip or wholly outside the area count,
-      // whatever way the platform rounds the edges.
-      const bool in_columns = dx >= 0 && dx + 1 <= width;
-      const bool in_rows = dy >= 0 && dy + 1 <= height;
-      const bool left_strip =
-          in_rows && dx >= std::ceil(strip_columns.begin) && dx + 1 <= strip_columns.end;
-      const bool bottom_strip =
-          in_columns && dy >= std::ceil(strip_rows.begin) && dy + 1 <= strip_rows.end;
-      const bool outside = dx + 1 <= 0 || dy + 1 <= 0 || dx >= width || dy >= height;
-      if (!left_strip && !bottom_strip && !outside) continue;
-      if (picture.rgb_at(x, y) == 0) continue;
-      if (left_strip) ++stray.left_strip;
-      if (bottom_strip) ++stray.bottom_strip;
-      if (outside) ++stray.margin;
-    }
-  }
-  return stray;
+  const Area area{left, top, width, height};
+  const auto count = [&](Span columns, Span rows, bool inside) {
+    return NonBlackPixels(picture.width, picture.height, picture.rgb_at, area, columns, rows,
+                          inside);
+  };
+  return {count(LeftStripColumns(blit), {0, double(height)}, true),
+          count({0, double(width)}, BottomStripRows(blit), true), count({}, {}, false)};
 }
 
 }  // namespace test

@@ -308,17 +308,9 @@ inline std::bitset<256> ConsistentFrames(const std::vector<CellSample>& samples,
 // (with inside false) wholly outside the area.
 inline int NonBlack(const Picture& shot, Rect area, test::Span columns, test::Span rows,
                     bool inside = true) {
-  int wrong = 0;
-  for (int y = 0; y < shot.height(); ++y) {
-    for (int x = 0; x < shot.width(); ++x) {
-      const double dx = x - area.left, dy = y - area.top;
-      const bool in = dx >= std::ceil(columns.begin) && dx + 1 <= columns.end &&
-                      dy >= std::ceil(rows.begin) && dy + 1 <= rows.end;
-      const bool outside = dx + 1 <= 0 || dy + 1 <= 0 || dx >= area.width || dy >= area.height;
-      if ((inside ? in : outside) && shot.at(x, y) != kBlack) ++wrong;
-    }
-  }
-  return wrong;
+  return test::NonBlackPixels(
+      shot.width(), shot.height(), [&](int x, int y) { return shot.at(x, y); },
+      {area.left, area.top, area.width, area.height}, columns, rows, inside);
 }
 
 inline bool ShowsFrames(Window window, Rect area) {
