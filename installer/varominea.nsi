@@ -1,7 +1,8 @@
 ﻿Target amd64-unicode
 ; The Windows installer of Varominea, built by tools/package.sh:
 ;   makensis -DVERSION=1.1.0 -DSCR=<stripped x64 Varominea.scr>
-;            -DLICENSE=<LICENSE.txt> -DICON=<varominea.ico> -DOUTFILE=<setup.exe>
+;            -DLICENSE=<LICENSE.txt> -DICON=<varominea.ico>
+;            -DPICTURE=<installer.bmp> -DOUTFILE=<setup.exe>
 ;            installer/varominea.nsi
 ; A 64-bit installer: it sees the real system folder and the 64-bit registry,
 ; with no redirection. 32-bit Windows refuses to start it; the portable zip
@@ -25,6 +26,7 @@
 !insertmacro REQUIRE SCR
 !insertmacro REQUIRE LICENSE
 !insertmacro REQUIRE ICON
+!insertmacro REQUIRE PICTURE
 !insertmacro REQUIRE OUTFILE
 
 !include MUI2.nsh
@@ -32,7 +34,10 @@
 !include FileFunc.nsh
 !include Sections.nsh
 
+; The product's name in its own language; the English pages name it in
+; Latin letters, which every system can draw.
 !define PRODUCT "ヴァロミネア"
+!define PRODUCT_LATIN "Varominea"
 !define PUBLISHER "the Varominea authors"
 !define SCR_NAME "Varominea.scr"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Varominea"
@@ -41,20 +46,21 @@
 !define SPI_SETSCREENSAVEACTIVE 17
 !define SPIF_UPDATE_AND_SEND 3
 
-Name "${PRODUCT} ${VERSION}"
+Name "$(ProductName) ${VERSION}"
 OutFile "${OUTFILE}"
 InstallDir "$PROGRAMFILES64\Varominea"
 RequestExecutionLevel admin
 SetCompressor /SOLID lzma
 ManifestDPIAware true
 ManifestSupportedOS all
-BrandingText "${PRODUCT} ${VERSION}"
+BrandingText "$(ProductName) ${VERSION}"
 ; Installed files keep their time stamps (package.sh sets them to the source
 ; date), so the installer is the same from build to build.
 SetDateSave on
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${PICTURE}"
 !define MUI_ABORTWARNING
 !define MUI_COMPONENTSPAGE_NODESC
 !define MUI_FINISHPAGE_RUN
@@ -74,7 +80,9 @@ SetDateSave on
 !insertmacro MUI_LANGUAGE "English"
 !insertmacro MUI_LANGUAGE "Japanese"
 
-LangString ProgramSectionText ${LANG_ENGLISH} "Screen saver ${PRODUCT}"
+LangString ProductName ${LANG_ENGLISH} "${PRODUCT_LATIN}"
+LangString ProductName ${LANG_JAPANESE} "${PRODUCT}"
+LangString ProgramSectionText ${LANG_ENGLISH} "Screen saver ${PRODUCT_LATIN}"
 LangString ProgramSectionText ${LANG_JAPANESE} "スクリーン セーバー「${PRODUCT}」"
 LangString ActivateSectionText ${LANG_ENGLISH} "Use it as my screen saver"
 LangString ActivateSectionText ${LANG_JAPANESE} "スクリーン セーバーとして使う"
@@ -83,16 +91,16 @@ LangString OpenSettingsText ${LANG_JAPANESE} "スクリーン セーバーの設
 
 VIProductVersion "${VERSION}.0"
 VIFileVersion "${VERSION}.0"
-!macro VERSION_KEYS LANG DESCRIPTION
-  VIAddVersionKey /LANG=${LANG} "ProductName" "${PRODUCT}"
+!macro VERSION_KEYS LANG NAME DESCRIPTION
+  VIAddVersionKey /LANG=${LANG} "ProductName" "${NAME}"
   VIAddVersionKey /LANG=${LANG} "CompanyName" "${PUBLISHER}"
   VIAddVersionKey /LANG=${LANG} "LegalCopyright" "Copyright (c) 2026 ${PUBLISHER}"
   VIAddVersionKey /LANG=${LANG} "FileDescription" "${DESCRIPTION}"
   VIAddVersionKey /LANG=${LANG} "FileVersion" "${VERSION}"
   VIAddVersionKey /LANG=${LANG} "ProductVersion" "${VERSION}"
 !macroend
-!insertmacro VERSION_KEYS ${LANG_ENGLISH} "${PRODUCT} setup"
-!insertmacro VERSION_KEYS ${LANG_JAPANESE} "${PRODUCT} セットアップ"
+!insertmacro VERSION_KEYS ${LANG_ENGLISH} "${PRODUCT_LATIN}" "${PRODUCT_LATIN} setup"
+!insertmacro VERSION_KEYS ${LANG_JAPANESE} "${PRODUCT}" "${PRODUCT} セットアップ"
 
 Section "$(ProgramSectionText)" ProgramSection
   SectionIn RO

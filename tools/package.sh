@@ -96,7 +96,7 @@ make_zip "$stage/symbols" "$out/$name-symbols.zip"
 
 makensis -V2 -WX -DVERSION="$version" -DSCR="$stage/windows/x64/Varominea.scr" \
   -DLICENSE="$stage/windows/LICENSE.txt" -DICON="$root/resources/varominea.ico" \
-  -DOUTFILE="$out/$name-setup.exe" installer/varominea.nsi
+  -DPICTURE="$root/resources/installer.bmp" -DOUTFILE="$out/$name-setup.exe" installer/varominea.nsi
 
 (cd "$out" && sha256sum "$name-setup.exe" "$name-windows.zip" "$name-symbols.zip" >SHA256SUMS)
 echo "=== package: $out"
