@@ -15,6 +15,9 @@
 ; interactively with the option left on, and when silent (/S) only with
 ; /ACTIVATE.
 ;
+; /D=FOLDER puts the uninstaller into FOLDER\Varominea (FOLDER itself when
+; its name is Varominea), so that it never replaces another program's file.
+;
 ; This file is UTF-8 with a byte-order mark: it holds Japanese texts.
 
 !macro REQUIRE NAME
@@ -134,6 +137,19 @@ Section "$(ActivateSectionText)" ActivateSection
 SectionEnd
 
 Function .onInit
+  ; /D= names the folder the uninstaller goes into. Another program's folder
+  ; may hold an uninstall.exe of its own, which this one would replace and
+  ; its uninstaller delete: a folder whose name is not Varominea gets a
+  ; Varominea folder inside it, the installer's own.
+  StrCpy $0 $INSTDIR 1 -1
+  ${If} $0 == "\"
+    StrCpy $INSTDIR $INSTDIR -1
+  ${EndIf}
+  ${GetFileName} $INSTDIR $0
+  ${If} $0 != "Varominea"
+    StrCpy $INSTDIR "$INSTDIR\Varominea"
+  ${EndIf}
+
   ; Silent installs change the user's screen saver only when asked to.
   ${If} ${Silent}
     ${GetParameters} $0

@@ -11,6 +11,9 @@
 #  4. synchronous silent uninstall (_?=, as scripts run it): the screen
 #     saver setting naming Varominea goes; only the running uninstaller's own
 #     file stays behind; the settings file stays.
+#  5. silent install with /D= naming another program's folder: that
+#     program's files, its own uninstall.exe among them, stay as they were
+#     through the install and our uninstall.
 #   install_test.sh TOOLS_DIR DIST_DIR WORK_DIR
 set -euo pipefail
 tools="$1" dist="$2" work="$3"
@@ -148,4 +151,23 @@ snapshot
 expect desktop SCRNSAVE.EXE "" "uninstall with Varominea chosen"
 expect desktop ScreenSaveActive '"0"' "uninstall with Varominea chosen"
 cmp "$settings_dir/ヴァロミネア.ini" "$work/settings.ini" || fail "the settings file changed"
+
+echo "--- 5. silent install into another program's folder"
+other="$prefix/drive_c/Other"
+mkdir -p "$other"
+printf 'the other program\r\n' >"$other/uninstall.exe"
+printf 'its data\r\n' >"$other/data.txt"
+cp -a "$other" "$work/other"
+run_all "${setup[0]}" /S '/D=C:\Other'
+diff -r "$work/other" "$other" --exclude=Varominea >/dev/null ||
+  fail "the install changed the other program's folder"
+cmp "$installed" "$packaged" || fail "the installed program is not the packaged one"
+snapshot
+expect uninstall InstallLocation '"C:\\Other\\Varominea"' "install into another program's folder"
+[[ -f "$other/Varominea/uninstall.exe" ]] || fail "no uninstaller in a folder of its own"
+run_all 'C:\Other\Varominea\uninstall.exe' /S
+[[ ! -e "$installed" ]] || fail "the program is still in the system folder"
+[[ ! -e "$other/Varominea" ]] || fail "the uninstaller's folder is still there"
+diff -r "$work/other" "$other" >/dev/null || fail "the uninstall changed the other program's folder"
+
 echo "package_install: all cases passed"
