@@ -17,6 +17,10 @@
 ;
 ; /D=FOLDER puts the uninstaller into FOLDER\Varominea (FOLDER itself when
 ; its name is Varominea), so that it never replaces another program's file.
+; A running copy of the program does not keep the old one in place: it is
+; moved aside and the new one written. Where even that fails, the new one
+; replaces it at the next restart: silent installs then end with 3010 (a
+; restart is needed), interactive ones offer the restart on the last page.
 ;
 ; This file is UTF-8 with a byte-order mark: it holds Japanese texts.
 
@@ -48,6 +52,8 @@
 ; SystemParametersInfo: SPI_SETSCREENSAVEACTIVE, SPIF_UPDATEINIFILE | SPIF_SENDCHANGE.
 !define SPI_SETSCREENSAVEACTIVE 17
 !define SPIF_UPDATE_AND_SEND 3
+; MoveFileEx: the file goes when the system next starts.
+!define MOVEFILE_DELAY_UNTIL_REBOOT 4
 
 Name "$(ProductName) ${VERSION}"
 OutFile "${OUTFILE}"
@@ -109,7 +115,8 @@ Section "$(ProgramSectionText)" ProgramSection
   SectionIn RO
   ; The screen-saver settings list the .scr files of the system folder.
   SetOutPath "$SYSDIR"
-  File "/oname=${SCR_NAME}" "${SCR}"
+  File "/oname=${SCR_NAME}.new" "${SCR}"
+  Call PutProgramInPlace
   SetOutPath "$INSTDIR"
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
@@ -136,6 +143,39 @@ Section "$(ActivateSectionText)" ActivateSection
   System::Call 'user32::SystemParametersInfoW(i ${SPI_SETSCREENSAVEACTIVE}, i 1, p 0, i ${SPIF_UPDATE_AND_SEND})'
 SectionEnd
 
+; Replaces the program in the system folder with the new copy beside it
+; (${SCR_NAME}.new). A running copy (the saver, a preview or the settings
+; dialog, of any user) can be neither overwritten nor deleted, but it can be
+; renamed: it goes aside as ${SCR_NAME}.oldN, a name the screen-saver list
+; ignores, runs on from there and is deleted at the next restart, and the new
+; copy takes its place at once. Only where that fails too does the new copy
+; wait for the next restart, which sets the restart flag.
+Function PutProgramInPlace
+  StrCpy $0 "$SYSDIR\${SCR_NAME}"
+  Delete $0
+  ${If} ${FileExists} $0
+    ; One name after another: a copy set aside by an earlier upgrade may
+    ; still run.
+    ${For} $1 1 9
+      StrCpy $2 "$0.old$1"
+      Delete $2
+      ${IfNot} ${FileExists} $2
+        ClearErrors
+        Rename $0 $2
+        ${IfNot} ${Errors}
+          System::Call 'kernel32::MoveFileExW(w r2, p 0, i ${MOVEFILE_DELAY_UNTIL_REBOOT})'
+          ${ExitFor}
+        ${EndIf}
+      ${EndIf}
+    ${Next}
+  ${EndIf}
+  ClearErrors
+  Rename "$0.new" $0
+  ${If} ${Errors}
+    Rename /REBOOTOK "$0.new" $0
+  ${EndIf}
+FunctionEnd
+
 Function .onInit
   ; /D= names the folder the uninstaller goes into. Another program's folder
   ; may hold an uninstall.exe of its own, which this one would replace and
@@ -158,6 +198,15 @@ Function .onInit
     ${If} ${Errors}
       !insertmacro UnselectSection ${ActivateSection}
     ${EndIf}
+  ${EndIf}
+FunctionEnd
+
+Function .onInstSuccess
+  ; The new program waits for the next restart: the exit code says so, as
+  ; Windows installers do (a restart is needed to finish); the last page of
+  ; an interactive install offers the restart.
+  ${If} ${RebootFlag}
+    SetErrorLevel 3010
   ${EndIf}
 FunctionEnd
 
@@ -186,8 +235,11 @@ Section "Uninstall"
     System::Call 'user32::SystemParametersInfoW(i ${SPI_SETSCREENSAVEACTIVE}, i 0, p 0, i ${SPIF_UPDATE_AND_SEND})'
   ${EndIf}
 
-  ; A running saver keeps its file until the next restart.
+  ; A running saver keeps its file until the next restart; so do copies an
+  ; upgrade set aside, and a new copy still waiting to replace it.
   Delete /REBOOTOK "$SYSDIR\${SCR_NAME}"
+  Delete /REBOOTOK "$SYSDIR\${SCR_NAME}.new"
+  Delete /REBOOTOK "$SYSDIR\${SCR_NAME}.old*"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
   ; Run from its own folder (with _?=), the uninstaller cannot delete itself,
   ; and the folder stays; run as usual, it works from a copy in %TEMP%.
