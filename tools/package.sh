@@ -84,6 +84,10 @@ done
 to_windows_text() { printf '\xef\xbb\xbf'; sed -e "s/@VERSION@/$version/g" -e 's/$/\r/' "$1"; }
 to_windows_text installer/readme.txt >"$stage/windows/README.txt"
 sed 's/$/\r/' LICENSE >"$stage/windows/LICENSE.txt"
+# The installer stores its page picture with the file's time stamp: staged,
+# the picture gets the source date as well.
+mkdir -p "$stage/installer"
+cp resources/installer.bmp "$stage/installer/"
 
 find "$stage" -type d -exec chmod 755 {} + -o -type f -exec chmod 644 {} +
 find "$stage" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
@@ -98,7 +102,7 @@ make_zip "$stage/symbols" "$out/$name-symbols.zip"
 
 makensis -V2 -WX -DVERSION="$version" -DSCR="$stage/windows/x64/Varominea.scr" \
   -DLICENSE="$stage/windows/LICENSE.txt" -DICON="$root/resources/varominea.ico" \
-  -DOUTFILE="$out/$name-setup.exe" installer/varominea.nsi
+  -DPICTURE="$stage/installer/installer.bmp" -DOUTFILE="$out/$name-setup.exe" installer/varominea.nsi
 
 (cd "$out" && sha256sum "$name-setup.exe" "$name-windows.zip" "$name-symbols.zip" >SHA256SUMS)
 echo "=== package: $out"

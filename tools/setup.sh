@@ -19,9 +19,14 @@ packages=(
   emscripten chromium webp
 )
 
+# A name an installed package provides counts as installed: a Node.js
+# package from outside Debian provides (and conflicts with) npm.
+provided=" $(dpkg-query -W -f='${db:Status-Abbrev} ${Provides}\n' |
+  awk '$1 == "ii" && NF > 1 {$1 = ""; print}' | tr ',' '\n' | sed 's/([^)]*)//g' | tr -s ' \n' ' ') "
 missing=()
 for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" ||
+    [[ "$provided" == *" $p "* ]] || missing+=("$p")
 done
 
 as_root() {

@@ -2,6 +2,7 @@
 // and every file has the format the program's resources promise.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 #include <iterator>
@@ -32,7 +33,7 @@ unsigned Be16(const Bytes& b, std::size_t at) {
 
 TEST(ArtworkTest, GeneratorReproducesEveryCommittedFileByteForByte) {
   const std::vector<artgen::ArtFile> fresh = artgen::AllArtwork();
-  ASSERT_EQ(fresh.size(), 7u);
+  ASSERT_EQ(fresh.size(), 8u);
   for (const artgen::ArtFile& file : fresh) {
     const Bytes committed = ReadFile(file.name);
     EXPECT_TRUE(committed == file.bytes)
@@ -75,17 +76,51 @@ TEST(ArtworkTest, JpegPicturesAreBaselineJfif11WithThreeComponents) {
   for (const auto& c : cases) EXPECT_EQ(JpegFacts(ReadFile(c.name)), c.facts) << c.name;
 }
 
-TEST(ArtworkTest, TileIsAPaleGrey24BitBitmapOf340By26) {
-  const Bytes b = ReadFile("tile.bmp");
-  ASSERT_EQ(b.size(), 54u + 1020u * 26u);
-  // Signature, file size, pixel offset, header size, width, height (bottom-up),
-  // planes, depth, no compression.
-  EXPECT_EQ((std::vector<unsigned>{U16(b, 0), U32(b, 2), U32(b, 10), U32(b, 14), U32(b, 18),
-                                   U32(b, 22), U16(b, 26), U16(b, 28), U32(b, 30)}),
-            (std::vector<unsigned>{0x4D42, 54 + 1020 * 26, 54, 40, 340, 26, 1, 24, 0}));
-  for (std::size_t at = 54; at + 3 <= b.size(); at += 3) {
-    const auto [low, high] = std::minmax({b[at], b[at + 1], b[at + 2]});
-    ASSERT_TRUE(low >= 170 && high - low <= 8) << "at byte " << at;
+// Uncompressed 24-bit bottom-up bitmaps of the sizes their users draw them
+// at without stretching: the dialog's tile, pale grey brushed metal; the
+// installer's page picture (164 x 314 is that page's own size), the preview's
+// rectangles with the same green edge and dark middle.
+TEST(ArtworkTest, BitmapsAre24BitOfTheirSizeAndColours) {
+  struct Pixel {
+    int x, y;  // top-down
+  };
+  const struct {
+    const char* name;
+    unsigned width, height;
+    bool (*colour_ok)(const std::uint8_t* bgr, Pixel at);
+  } cases[] = {
+      {"tile.bmp", 340, 26,
+       [](const std::uint8_t* bgr, Pixel) {
+         const auto [low, high] = std::minmax({bgr[0], bgr[1], bgr[2]});
+         return low >= 170 && high - low <= 8;
+       }},
+      {"installer.bmp", 164, 314,
+       [](const std::uint8_t* bgr, Pixel at) {
+         const bool edge = at.x == 0 || at.y == 0 || at.x == 163 || at.y == 313;
+         const bool middle = (at.x == 81 || at.x == 82) && (at.y == 156 || at.y == 157);
+         if (edge) return bgr[1] > 150 && bgr[0] < 80 && bgr[2] < 80;  // green
+         if (middle) return bgr[0] < 30 && bgr[1] < 30 && bgr[2] < 30;
+         return true;
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Bytes b = ReadFile(c.name);
+    const std::size_t stride = (c.width * 3 + 3) / 4 * 4;
+    ASSERT_EQ(b.size(), 54u + stride * c.height);
+    // Signature, file size, pixel offset, header size, width, height (bottom-up),
+    // planes, depth, no compression.
+    EXPECT_EQ((std::vector<unsigned>{U16(b, 0), U32(b, 2), U32(b, 10), U32(b, 14), U32(b, 18),
+                                     U32(b, 22), U16(b, 26), U16(b, 28), U32(b, 30)}),
+              (std::vector<unsigned>{0x4D42, static_cast<unsigned>(b.size()), 54, 40, c.width,
+                                     c.height, 1, 24, 0}));
+    for (unsigned y = 0; y < c.height; ++y) {
+      for (unsigned x = 0; x < c.width; ++x) {
+        const std::size_t at = 54 + (c.height - 1 - y) * stride + x * 3;
+        ASSERT_TRUE(c.colour_ok(&b[at], {static_cast<int>(x), static_cast<int>(y)}))
+            << "at " << x << ", " << y;
+      }
+    }
   }
 }
 

@@ -11,6 +11,13 @@
 #  4. synchronous silent uninstall (_?=, as scripts run it): the screen
 #     saver setting naming Varominea goes; only the running uninstaller's own
 #     file stays behind; the settings file stays.
+#  5. silent install with /D= naming another program's folder: that
+#     program's files, its own uninstall.exe among them, stay as they were
+#     through the install and our uninstall.
+#  6. silent upgrade while the saver runs from the system folder: the new
+#     program is in place at once (exit code 0), the running one undisturbed,
+#     and the copy set aside is gone after a restart; where it cannot be set
+#     aside, exit code 3010 and the new program after a restart.
 #   install_test.sh TOOLS_DIR DIST_DIR WORK_DIR
 set -euo pipefail
 tools="$1" dist="$2" work="$3"
@@ -69,15 +76,18 @@ expect() {
 }
 
 # Starts the installed program with the argument on a display of its own
-# and waits up to 30 s until CHECK DISPLAY succeeds; then ends it.
+# and waits up to 30 s until CHECK DISPLAY succeeds; then runs ACTION DISPLAY,
+# if given, while the program runs, and ends it. Fails when CHECK or ACTION
+# does.
 starts_and() {
-  local argument="$1" check="$2" display_file="$work/display" ok=1
+  local argument="$1" check="$2" action="${3:-}" display_file="$work/display" ok=1
   rm -f "$display_file"
   VAROMINEA_DISPLAY_FILE="$display_file" run 'C:\windows\system32\Varominea.scr' "$argument" &
   local runner=$! deadline=$((SECONDS + 30))
   while ((SECONDS < deadline)); do
     if [[ -s "$display_file" ]] && "$check" "$(<"$display_file")"; then
       ok=0
+      [[ -z "$action" ]] || "$action" "$(<"$display_file")" || ok=1
       break
     fi
     sleep 0.2
@@ -148,4 +158,57 @@ snapshot
 expect desktop SCRNSAVE.EXE "" "uninstall with Varominea chosen"
 expect desktop ScreenSaveActive '"0"' "uninstall with Varominea chosen"
 cmp "$settings_dir/ヴァロミネア.ini" "$work/settings.ini" || fail "the settings file changed"
+
+echo "--- 5. silent install into another program's folder"
+other="$prefix/drive_c/Other"
+mkdir -p "$other"
+printf 'the other program\r\n' >"$other/uninstall.exe"
+printf 'its data\r\n' >"$other/data.txt"
+cp -a "$other" "$work/other"
+run_all "${setup[0]}" /S '/D=C:\Other'
+diff -r "$work/other" "$other" --exclude=Varominea >/dev/null ||
+  fail "the install changed the other program's folder"
+cmp "$installed" "$packaged" || fail "the installed program is not the packaged one"
+snapshot
+expect uninstall InstallLocation '"C:\\Other\\Varominea"' "install into another program's folder"
+[[ -f "$other/Varominea/uninstall.exe" ]] || fail "no uninstaller in a folder of its own"
+run_all 'C:\Other\Varominea\uninstall.exe' /S
+[[ ! -e "$installed" ]] || fail "the program is still in the system folder"
+[[ ! -e "$other/Varominea" ]] || fail "the uninstaller's folder is still there"
+diff -r "$work/other" "$other" >/dev/null || fail "the uninstall changed the other program's folder"
+
+echo "--- 6. silent upgrade while the saver runs"
+# Upgrades silently while the saver runs and expects the exit code
+# $upgrade_rc, as Unix sees it (modulo 256: 3010 is 194); with 0, the new
+# program must be in place at once. The running saver is never ended.
+upgrade_while_running() {
+  local rc=0
+  WINEPREFIX="$prefix" WINEARCH=win64 WINEDEBUG=-all DISPLAY="$1" wine "${setup[0]}" /S || rc=$?
+  ((rc == upgrade_rc % 256)) || { echo "package_install: the upgrade ends with $rc" >&2; return 1; }
+  ((upgrade_rc != 0)) || cmp "$installed" "$packaged" ||
+    { echo "package_install: exit code 0 with the old program in place" >&2; return 1; }
+  saver_draws "$1" || { echo "package_install: the running saver was ended" >&2; return 1; }
+}
+# A new session of the prefix is a start of the system: what waited for it
+# is done, and the packaged program is the only one left.
+restart_leaves_the_new_program() {
+  run cmd /c exit
+  [[ "$(cd "$system" && ls -d Varominea*)" == Varominea.scr ]] ||
+    fail "after a restart the system folder holds $(cd "$system" && ls -d Varominea* | tr '\n' ' ')"
+  cmp "$installed" "$packaged" || fail "after a restart the program is not the packaged one"
+}
+run_all "${setup[0]}" /S
+# An older build: the packaged program with other bytes at its end.
+cat "$packaged" - <<<"an older build" >"$installed"
+upgrade_rc=0
+starts_and /s saver_draws upgrade_while_running || fail "the upgrade while the saver runs failed"
+restart_leaves_the_new_program
+# Where the running program cannot even be set aside (every name for it is
+# taken), the new one replaces it at the next restart, and says so.
+cat "$packaged" - <<<"an older build" >"$installed"
+for n in 1 2 3 4 5 6 7 8 9; do mkdir "$system/Varominea.scr.old$n"; done
+upgrade_rc=3010
+starts_and /s saver_draws upgrade_while_running || fail "the upgrade needing a restart failed"
+rmdir "$system"/Varominea.scr.old?
+restart_leaves_the_new_program
 echo "package_install: all cases passed"

@@ -278,12 +278,11 @@ Bytes EncodeBmp24(const RgbImage& image) {
   return out;
 }
 
-// Concentric rectangles with the frame's proportions: green at the edge,
+// Concentric rectangles with the picture's proportions: green at the edge,
 // through cyan, blue and violet to magenta, and a dark middle. A faint ripple
 // lets the single rectangles show.
-RgbImage PreviewImage() {
-  constexpr int kWidth = 208;
-  constexpr int kHeight = 158;
+namespace {
+RgbImage ConcentricImage(int width, int height) {
   struct Stop {
     double at;  // 0 in the middle, 1 at the edge
     Rgb colour;
@@ -292,11 +291,11 @@ RgbImage PreviewImage() {
       {0.00, {8, 0, 12}},    {0.13, {20, 4, 28}},    {0.26, {225, 30, 200}}, {0.42, {140, 40, 225}},
       {0.58, {30, 60, 230}}, {0.78, {20, 200, 210}}, {1.00, {30, 190, 40}},
   };
-  RgbImage image(kWidth, kHeight);
-  const double cx = (kWidth - 1) / 2.0;
-  const double cy = (kHeight - 1) / 2.0;
-  for (int y = 0; y < kHeight; ++y) {
-    for (int x = 0; x < kWidth; ++x) {
+  RgbImage image(width, height);
+  const double cx = (width - 1) / 2.0;
+  const double cy = (height - 1) / 2.0;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
       const double u = std::min(1.0, std::max(std::abs(x - cx) / cx, std::abs(y - cy) / cy));
       std::size_t i = 1;
       while (i + 1 < std::size(kStops) && u > kStops[i].at) ++i;
@@ -310,6 +309,18 @@ RgbImage PreviewImage() {
     }
   }
   return image;
+}
+}  // namespace
+
+// The preview frame's picture.
+RgbImage PreviewImage() {
+  return ConcentricImage(208, 158);
+}
+
+// The installer's welcome and finish pages show a tall picture at their left:
+// the preview's rectangles drawn to that page's proportions.
+RgbImage InstallerImage() {
+  return ConcentricImage(164, 314);
 }
 
 // A chrome bar in a black frame: a bright top half falling to a dark
@@ -419,6 +430,10 @@ Bytes TileBmp() {
   return EncodeBmp24(TileImage());
 }
 
+Bytes InstallerBmp() {
+  return EncodeBmp24(InstallerImage());
+}
+
 // Nested squares, two pixels each, from red at the edge through yellow and
 // green to blue in the middle; the outer line of each square is a shade
 // darker so that the squares stand apart.
@@ -492,7 +507,7 @@ std::vector<ArtFile> AllArtwork() {
       {"preview.jpg", PreviewJpeg()},   {"face_off.jpg", FaceJpeg(false)},
       {"face_on.jpg", FaceJpeg(true)},  {"tile.bmp", TileBmp()},
       {"varominea.ico", IconIco()},     {"button_hand.cur", ButtonHandCur()},
-      {"link_hand.cur", LinkHandCur()},
+      {"link_hand.cur", LinkHandCur()}, {"installer.bmp", InstallerBmp()},
   };
 }
 

@@ -1,7 +1,8 @@
 // The program's artwork, made from code: the preview picture, the dialog's
-// faces and background tile, the window icon and the two cursors. The same
-// build of the generator always gives the same bytes (fixed seeds, no time
-// stamps), so the committed files can be checked against a fresh run.
+// faces and background tile, the window icon, the two cursors and the
+// installer's picture. The same build of the generator always gives the same
+// bytes (fixed seeds, no time stamps), so the committed files can be checked
+// against a fresh run.
 #pragma once
 
 #include <cstdint>
@@ -37,12 +38,14 @@ Bytes EncodeBmp24(const RgbImage& image);
 
 // The pictures themselves.
 RgbImage PreviewImage();       // 208 x 158
+RgbImage InstallerImage();     // 164 x 314, the preview's rectangles made tall
 RgbImage FaceImage(bool lit);  // 95 x 20
 RgbImage TileImage();          // 340 x 26
 
 Bytes PreviewJpeg();  // JFIF with 300 x 300 dots per inch
 Bytes FaceJpeg(bool lit);
 Bytes TileBmp();
+Bytes InstallerBmp();   // the installer's welcome and finish pages
 Bytes IconIco();        // 32 x 32, 8-bit palette
 Bytes ButtonHandCur();  // 32 x 32, 4-bit palette, hot spot (12, 1)
 Bytes LinkHandCur();    // 32 x 32, 1-bit, hot spot (12, 10)
