@@ -9,6 +9,7 @@
 #include "core/patterns.h"
 #include "core/placement.h"
 #include "core/shared_values.h"
+#include "platform/app_win.h"
 #include "saver/pelmor_s.h"
 #include "support.h"
 #include "tests/support/cells.h"
@@ -52,6 +53,22 @@ TEST(SaverWindowTest, LoopStopsAfterThePumpOfTheFrameThatSetTheFlag) {
   EXPECT_EQ(PixelField->at(5, 258), static_cast<std::uint8_t>(border - 3));
   EXPECT_THROW(saver.Unload(), ProgramEnded);
   EXPECT_EQ(PixelField, nullptr) << "unloading releases the field";
+}
+
+// The window is the screen's size times the twips per pixel, from the
+// screen's top-left corner, and so covers the screen.
+TEST(SaverWindowTest, WindowIsTheScreenTimesTheTwipsPerPixelFromTheCorner) {
+  EndingThrows ending;
+  Pelmor_S saver(/*command_line_empty=*/false);
+  Start(saver);
+  const platform::ScreenMetrics screen = platform::Screen();
+  const RECT outer = saver.WindowRectPixels();
+  EXPECT_EQ(outer.left, 0);
+  EXPECT_EQ(outer.top, 0);
+  EXPECT_EQ(outer.right, SaverWindowExtentPx(screen.width_px, screen.dpi_x));
+  EXPECT_EQ(outer.bottom, SaverWindowExtentPx(screen.height_px, screen.dpi_y));
+  EXPECT_EQ(outer.right, screen.width_px * TwipsPerPixel(screen.dpi_x));
+  EXPECT_THROW(saver.Unload(), ProgramEnded);
 }
 
 TEST(SaverWindowTest, WithoutAFieldTheFirstTickEndsQuietly) {
