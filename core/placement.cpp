@@ -1,13 +1,22 @@
 #include "core/placement.h"
 
+#include <algorithm>
+
 #include "core/numbers.h"
 
 namespace varominea {
 
-long OuterExtentTwips(long requested_twips, long screen_twips, int twips_per_pixel) {
-  constexpr long kMaxWindowExtentPx = 32767;
-  if (twips_per_pixel <= 0) return screen_twips;
-  return requested_twips / twips_per_pixel <= kMaxWindowExtentPx ? requested_twips : screen_twips;
+int TwipsPerPixel(int dpi) {
+  constexpr int kTwipsPerInch = 1440;
+  constexpr int kDefaultDpi = 96;
+  if (dpi <= 0) dpi = kDefaultDpi;
+  return std::max(1, (kTwipsPerInch + dpi / 2) / dpi);
+}
+
+int SaverWindowExtentPx(int screen_px, int dpi) {
+  constexpr long long kMaxWindowExtentPx = 32767;
+  const long long extent = static_cast<long long>(screen_px) * TwipsPerPixel(dpi);
+  return extent <= kMaxWindowExtentPx ? static_cast<int>(extent) : screen_px;
 }
 
 std::optional<AreaSize> DrawingAreaFor(std::int16_t image_size, std::int16_t screen_width_px,

@@ -12,10 +12,19 @@ struct AreaSize {
   std::int16_t height;
 };
 
-// The outer window extent to ask for, in twips: the requested extent, unless
-// that is more pixels than a window can span (32,767), in which case the
-// screen's own extent, so that the window still covers the whole screen.
-long OuterExtentTwips(long requested_twips, long screen_twips, int twips_per_pixel);
+// Whole twips (1/1440 inch) per pixel at a display density: 15 at 96 dpi,
+// 10 at 144, 8 at 192, and never 0. An unknown density (0 or less) counts as
+// 96 dpi.
+int TwipsPerPixel(int dpi);
+
+// The saver window's outer extent along one axis, in pixels. The window is
+// sized to the screen's extent in twips times the twips per pixel, counted
+// in twips: in pixels, the screen's extent times the twips per pixel (15
+// times the screen at 96 dpi), of which only the screen's part is seen. When
+// that is more than a window can span (32,767 px), it is the screen's own
+// extent, so that the window still covers the whole screen. This is the one
+// place where the program's sizes meet twips.
+int SaverWindowExtentPx(int screen_px, int dpi);
 
 // The drawing-area size for an ImageSize setting: the whole screen (0),
 // 800 x 600 (1) or 640 x 480 (2). Any other value leaves the size as it was

@@ -6,7 +6,6 @@ std::int16_t ImageSize = 0;
 std::int16_t ProcPattern = 0;
 bool SettingsKnown = false;
 std::string IniValue;
-std::int16_t ViewRect[6] = {};
 std::int16_t ZoomOriginX = 0;
 std::int16_t ZoomOriginY = 0;
 std::int32_t ApiResult = 0;

@@ -27,10 +27,6 @@ extern bool SettingsKnown;
 // The last setting text read from or written to the settings file.
 extern std::string IniValue;
 
-// 2..5: left, top, width and height of the preview window in twips, as Main
-// places it (0 and 1 are not used: the saver keeps its drawing area itself).
-extern std::int16_t ViewRect[6];
-
 // Where the settings dialog's zoom animation starts and ends (screen pixels).
 extern std::int16_t ZoomOriginX;
 extern std::int16_t ZoomOriginY;

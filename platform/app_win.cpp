@@ -2,7 +2,6 @@
 
 #include <shellapi.h>
 
-#include <algorithm>
 #include <vector>
 
 #include "platform/handles_win.h"
@@ -51,11 +50,7 @@ ScreenMetrics Screen() {
   int dpi_y = screen ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
   if (dpi_x <= 0) dpi_x = 96;
   if (dpi_y <= 0) dpi_y = 96;
-  // Whole twips per pixel, as the classic forms runtime reports them (15 at
-  // 96 dots per inch); never 0, even on a display denser than 2,880 dpi.
-  auto twips_per_pixel = [](int dpi) { return std::max(1, (1440 + dpi / 2) / dpi); };
-  return ScreenMetrics{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
-                       twips_per_pixel(dpi_x), twips_per_pixel(dpi_y)};
+  return ScreenMetrics{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), dpi_x, dpi_y};
 }
 
 std::wstring AppPath() {

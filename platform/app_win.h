@@ -20,13 +20,13 @@ void RunUntilNoFormsLeft();
 using EndProgramHook = void (*)();
 void SetEndProgramHookForTests(EndProgramHook hook);  // hook must not return
 
+// The primary screen's size in pixels and its density in dots per inch
+// (96 when the system does not say).
 struct ScreenMetrics {
   int width_px;
   int height_px;
-  int twips_per_pixel_x;  // 15 at 96 dots per inch
-  int twips_per_pixel_y;
-  long width_twips() const { return long{width_px} * twips_per_pixel_x; }
-  long height_twips() const { return long{height_px} * twips_per_pixel_y; }
+  int dpi_x;
+  int dpi_y;
 };
 ScreenMetrics Screen();
 

@@ -1,6 +1,5 @@
 #include "platform/form_win.h"
 
-#include <cmath>
 #include <utility>
 
 #include "platform/app_win.h"
@@ -135,51 +134,11 @@ RECT Form::WindowRectPixels() const {
   return r;
 }
 
-int Form::TwipsToPixelsX(long twips) const {
-  return static_cast<int>(std::lround(static_cast<double>(twips) / Screen().twips_per_pixel_x));
-}
-int Form::TwipsToPixelsY(long twips) const {
-  return static_cast<int>(std::lround(static_cast<double>(twips) / Screen().twips_per_pixel_y));
-}
-
 void Form::MovePixels(int left, int top, int width, int height) {
   if (loaded()) {
     SetWindowPos(hwnd(), nullptr, left, top, width < 0 ? 0 : width, height < 0 ? 0 : height,
                  SWP_NOZORDER | SWP_NOACTIVATE);
   }
-}
-
-POINT Form::PositionInParent() const {
-  const RECT r = WindowRectPixels();
-  POINT origin{r.left, r.top};
-  // GetParent would answer the owner while WS_POPUP is still set beside
-  // WS_CHILD (as on a form that was made a child after its creation).
-  if (GetWindowLongW(hwnd(), GWL_STYLE) & WS_CHILD) {
-    ScreenToClient(GetAncestor(hwnd(), GA_PARENT), &origin);
-  }
-  return origin;
-}
-
-void Form::SetLeftTwips(long twips) {
-  SetWindowPos(hwnd(), nullptr, TwipsToPixelsX(twips), PositionInParent().y, 0, 0,
-               SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
-}
-
-void Form::SetTopTwips(long twips) {
-  SetWindowPos(hwnd(), nullptr, PositionInParent().x, TwipsToPixelsY(twips), 0, 0,
-               SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
-}
-
-void Form::SetWidthTwips(long twips) {
-  const RECT r = WindowRectPixels();
-  SetWindowPos(hwnd(), nullptr, 0, 0, TwipsToPixelsX(twips), r.bottom - r.top,
-               SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
-}
-
-void Form::SetHeightTwips(long twips) {
-  const RECT r = WindowRectPixels();
-  SetWindowPos(hwnd(), nullptr, 0, 0, r.right - r.left, TwipsToPixelsY(twips),
-               SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
 }
 
 void Form::KeyDownFromChild(WPARAM key) {

@@ -70,12 +70,8 @@ class Form : public Container {
   bool loaded() const { return hwnd() != nullptr; }
   void SetBackColor(COLORREF color);
   void SetWindowStateNormal();
-  // Outer position and size in twips, as top-level windows are placed.
-  void SetLeftTwips(long twips);
-  void SetTopTwips(long twips);
-  void SetWidthTwips(long twips);
-  void SetHeightTwips(long twips);
-  // The same in pixels.
+  // Outer position (in the parent's client area for a child, else on the
+  // screen) and size, in pixels; a negative size counts as 0.
   void MovePixels(int left, int top, int width, int height);
   RECT WindowRectPixels() const;
 
@@ -98,10 +94,6 @@ class Form : public Container {
   void WindowDestroyed() override;
 
  private:
-  POINT PositionInParent() const;
-  int TwipsToPixelsX(long twips) const;
-  int TwipsToPixelsY(long twips) const;
-
   FormDesign design_;
   OwnedBrush back_brush_;
   std::vector<PictureBox*> children_;

@@ -1,6 +1,5 @@
 #include "preview/pelmor_r.h"
 
-#include "core/numbers.h"
 #include "core/shared_values.h"
 #include "platform/app_win.h"
 #include "platform/picture_win.h"
@@ -46,18 +45,12 @@ LRESULT Pelmor_R::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
 }
 
 bool ShowPreviewIn(Pelmor_R& preview, HWND parent) {
+  // The area's outer size in pixels, whatever it is: a host that runs savers
+  // as a desktop background passes the whole desktop.
   RECT area{};
   ApiResult = GetWindowRect(parent, &area);
-  const platform::ScreenMetrics screen = platform::Screen();
-  const auto width_twips = ToInt16(static_cast<double>(screen.twips_per_pixel_x) *
-                                   (static_cast<double>(area.right) - area.left));
-  const auto height_twips = ToInt16(static_cast<double>(screen.twips_per_pixel_y) *
-                                    (static_cast<double>(area.bottom) - area.top));
-  if (!width_twips || !height_twips) return false;
-  ViewRect[2] = 0;
-  ViewRect[3] = 0;
-  ViewRect[4] = *width_twips;
-  ViewRect[5] = *height_twips;
+  const int width = area.right - area.left;
+  const int height = area.bottom - area.top;
 
   preview.Load();
   const HWND window = preview.hwnd();
@@ -74,12 +67,8 @@ bool ShowPreviewIn(Pelmor_R& preview, HWND parent) {
   ApiResult = SetParent(window, parent) != nullptr;
   // Not a child (the area went away meanwhile): nothing would ever close it.
   if (!ApiResult || GetAncestor(window, GA_PARENT) != parent) return false;
-  preview.SetLeftTwips(ViewRect[2]);
-  preview.SetTopTwips(ViewRect[3]);
-  preview.SetWidthTwips(ViewRect[4]);
-  preview.SetHeightTwips(ViewRect[5]);
-  preview.Img_Prev.Move(0, 0, ViewRect[4] / screen.twips_per_pixel_x,
-                        ViewRect[5] / screen.twips_per_pixel_y);
+  preview.MovePixels(0, 0, width, height);
+  preview.Img_Prev.Move(0, 0, width, height);
   preview.ShowWithoutActivating();
   if (!IsWindow(parent)) return false;
   preview.EndWhenAreaIsGone(parent);

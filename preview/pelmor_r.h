@@ -32,8 +32,7 @@ class Pelmor_R : public platform::Form {
 
 // Loads the preview window and places it as a child over `parent`, covering
 // it, then shows it without activating it (the host keeps the foreground and
-// the keyboard focus) and watches the parent. false when the parent's size in
-// twips does not fit 16 bits (no window loaded), or when the window could not
+// the keyboard focus) and watches the parent. false when the window could not
 // be made the parent's child or the parent is gone by the time it is shown:
 // then the caller ends the program.
 bool ShowPreviewIn(Pelmor_R& preview, HWND parent);

@@ -47,32 +47,27 @@ void Pelmor_S::Form_Load() {
   const platform::ScreenMetrics screen = platform::Screen();
   IgnoringErrors step;
 
-  // The window's outer size is the screen in twips times the twips per
-  // pixel: larger than the screen, of which only the top-left part is seen.
+  // The window's outer size is the screen's times the twips per pixel:
+  // larger than the screen, of which only the top-left part is seen.
   step([&] {
-    SetWidthTwips(OuterExtentTwips(screen.width_twips() * screen.twips_per_pixel_x,
-                                   screen.width_twips(), screen.twips_per_pixel_x));
-    SetHeightTwips(OuterExtentTwips(screen.height_twips() * screen.twips_per_pixel_y,
-                                    screen.height_twips(), screen.twips_per_pixel_y));
+    const RECT r = WindowRectPixels();
+    MovePixels(r.left, r.top, SaverWindowExtentPx(screen.width_px, screen.dpi_x),
+               SaverWindowExtentPx(screen.height_px, screen.dpi_y));
   });
-  // The screen in pixels, back from twips; an extent beyond 16 bits leaves 0.
+  // The screen in pixels, kept in 16 bits; an extent beyond leaves 0.
   step([&] {
-    const auto width =
-        ToInt16(static_cast<double>(screen.width_twips()) / screen.twips_per_pixel_x);
+    const auto width = ToInt16(screen.width_px);
     if (width) screen_px_.width = *width;
-    return width.has_value();
   });
   step([&] {
-    const auto height =
-        ToInt16(static_cast<double>(screen.height_twips()) / screen.twips_per_pixel_y);
+    const auto height = ToInt16(screen.height_px);
     if (height) screen_px_.height = *height;
-    return height.has_value();
   });
   // The window covers the screen from its top-left corner, black behind
   // everything.
   step([&] {
-    SetLeftTwips(0);
-    SetTopTwips(0);
+    const RECT r = WindowRectPixels();
+    MovePixels(0, 0, r.right - r.left, r.bottom - r.top);
   });
   step([&] { SetBackColor(kBlack); });
   step([&] { Display.SetBackColor(kBlack); });
@@ -93,26 +88,20 @@ void Pelmor_S::Form_Load() {
   step([&] {
     const auto pixel = CentredPixel(screen_px_.width, drawing_area_.width);
     if (pixel) Display.Move(*pixel, DisplayPosition().y, drawing_area_.width, drawing_area_.height);
-    return pixel.has_value();
   });
   step([&] {
     const auto pixel = CentredPixel(screen_px_.height, drawing_area_.height);
     if (pixel) Display.Move(DisplayPosition().x, *pixel, drawing_area_.width, drawing_area_.height);
-    return pixel.has_value();
   });
   // The colour table, then the zero-filled byte field and the parameter
   // block that points into it; without a field its address stays unset and
   // the first tick ends the program.
   step([&] { ReadPAL_Newton(DibHeader); });
-  step([&] {
-    PixelField = ByteField::Allocate();
-    return PixelField != nullptr;
-  });
+  step([&] { PixelField = ByteField::Allocate(); });
   step([&] { KernelParams.Width = 256; });
   step([&] { KernelParams.Height = 256; });
   step([&] {
     if (PixelField) KernelParams.Bits = &PixelField->at(1, 2);
-    return PixelField != nullptr;
   });
   // The bitmap header over the field, and the fastest frame step.
   step([&] { FillDibHeader(DibHeader, KernelParams); });

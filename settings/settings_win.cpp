@@ -113,7 +113,6 @@ void LoadSettingsFrom(const SettingsFiles& files) {
     step([&] {
       const std::optional<std::int16_t> value = SettingFromText(IniValue, separator);
       if (value) *target = *value;
-      return value.has_value();
     });
   }
 }

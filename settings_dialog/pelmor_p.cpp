@@ -216,9 +216,7 @@ void Pelmor_P::Form_Load() {
     const dialog::Origin origin = dialog::CentredOrigin(screen.width_px, screen.height_px, outer);
     const auto left = ToInt32(origin.left);
     const auto top = ToInt32(origin.top);
-    if (!left || !top) return false;
-    MovePixels(*left, *top, outer.width, outer.height);
-    return true;
+    if (left && top) MovePixels(*left, *top, outer.width, outer.height);
   });
   // The background, tiled once into the box's retained image.
   step([&] { TileBackground(Pic_B); });
@@ -235,18 +233,15 @@ void Pelmor_P::Form_Load() {
   step([&] {
     auto* face = SettingsKnown ? Element(Img_SR, ImageSize) : nullptr;
     if (face) face->SetPicture(lit);
-    return face != nullptr;
   });
   step([&] {
     auto* face = SettingsKnown ? Element(Img_PT, ProcPattern) : Element(Img_PT, 1);
     if (face) face->SetPicture(SettingsKnown ? lit : unlit);
-    return face != nullptr;
   });
   // The other pattern face unlit (none when the pattern names no face).
   step([&] {
     auto* face = Element(Img_PT, SettingsKnown ? ProcPattern ^ 1 : 0);
     if (face) face->SetPicture(unlit);
-    return face != nullptr;
   });
   // The command faces unlit; the pattern captions get the cursor too.
   step([&] {
@@ -265,15 +260,14 @@ void Pelmor_P::Form_Load() {
     if (ApiResult == 0) {
       ZoomOriginX = 0;
       ZoomOriginY = 0;
-      return true;
+      return;
     }
     const auto x = ToInt16(pt.x);
-    if (!x) return false;
+    if (!x) return;
     ZoomOriginX = *x;
     const auto y = ToInt16(pt.y);
-    if (!y) return false;
+    if (!y) return;
     ZoomOriginY = *y;
-    return true;
   });
   // The opening animation, to the rectangle the window is shown in.
   step([&] { ZoomOpen(hwnd()); });
@@ -318,7 +312,7 @@ void Pelmor_P::lbl_K_MouseUp(std::int16_t index) {
   // is written only when the user picked it.
   if (index == 0) {
     step([this] {
-      return WriteSettings(EntriesToSave(
+      WriteSettings(EntriesToSave(
           {{texts::kKeyImageSize, ImageSize, SettingsKnown, image_size_picked_},
            {texts::kKeyProcPattern, ProcPattern, SettingsKnown, proc_pattern_picked_}}));
     });
@@ -330,8 +324,7 @@ void Pelmor_P::lbl_URL_MouseDown() {
   IgnoringErrors step;
   step([] { platform::SetAppCursor(LoadCursorW(nullptr, IDC_WAIT)); });
   step([this] {
-    return reinterpret_cast<INT_PTR>(ShellExecuteW(hwnd(), L"open", lbl_URL.caption().c_str(), L"",
-                                                   L"", SW_SHOWNORMAL)) > 32;
+    ShellExecuteW(hwnd(), L"open", lbl_URL.caption().c_str(), L"", L"", SW_SHOWNORMAL);
   });
   step([] { platform::SetAppCursor(nullptr); });
 }

@@ -121,22 +121,30 @@ TEST(PreviewTest, HostKeepsTheForegroundAndTheFocus) {
   EXPECT_TRUE(s.scr.running());
 }
 
-// At any display density the preview window covers its area exactly: the
-// twips it is placed in follow the density both ways.
+// At any display density the preview window covers its area exactly, at any
+// size of area: hosts that run savers as a desktop background pass the whole
+// desktop, wider than any size in 16-bit twips (2,184 px at 96 dpi).
 void ExpectPreviewCoversItsArea(int dpi) {
   ASSERT_EQ(ScreenDpi(), dpi);
-  for (const auto& [width, height] : {std::pair{152, 112}, {301, 227}}) {
+  for (const auto& [width, height] :
+       {std::pair{152, 112}, {301, 227}, {2185, 100}, {100, 2185}, {5000, 5000}}) {
     SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height));
     PreviewArea p(width, height);
     Started s(p.Arguments());
     const HWND preview = WaitForWindow(s.scr.pid(), nullptr, p.area.hwnd());
-    ASSERT_NE(preview, nullptr);
+    ASSERT_NE(preview, nullptr) << "no preview window inside the area";
     RECT area{}, own{};
     GetWindowRect(p.area.hwnd(), &area);
     GetWindowRect(preview, &own);
+    EXPECT_EQ(area.right - area.left, width);
     EXPECT_TRUE(EqualRect(&area, &own))
         << own.left << "," << own.top << " " << own.right << "," << own.bottom;
+    EXPECT_TRUE(s.scr.running());
   }
+}
+
+TEST(PreviewTest, CoversItsAreaExactlyAtAnySize) {
+  ExpectPreviewCoversItsArea(96);
 }
 
 TEST(PreviewAt144Dpi, CoversItsAreaExactly) {

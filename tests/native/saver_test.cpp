@@ -266,11 +266,25 @@ TEST(SaverPlacementTest, CentringOuterExtentAndUnknownSizes) {
   EXPECT_EQ(CentredPixel(1025, 800), 112);
   EXPECT_EQ(CentredPixel(479, 600), -60);
   EXPECT_FALSE(CentredPixel(-32768, 1));
-  // Up to 2,184 px at 15 twips per pixel the window is 15 times the screen;
-  // beyond, that would pass 32,767 px, and it is the screen's size.
-  EXPECT_EQ(OuterExtentTwips(2184L * 15 * 15, 2184L * 15, 15), 2184L * 15 * 15);
-  EXPECT_EQ(OuterExtentTwips(2185L * 15 * 15, 2185L * 15, 15), 2185L * 15);
-  EXPECT_EQ(OuterExtentTwips(100, 1500, 0), 1500);
+  // Whole twips per pixel; an unknown density counts as 96 dpi, and no
+  // density gives 0.
+  EXPECT_EQ(TwipsPerPixel(96), 15);
+  EXPECT_EQ(TwipsPerPixel(120), 12);
+  EXPECT_EQ(TwipsPerPixel(144), 10);
+  EXPECT_EQ(TwipsPerPixel(192), 8);  // 7.5 rounds up
+  EXPECT_EQ(TwipsPerPixel(0), 15);
+  EXPECT_EQ(TwipsPerPixel(-96), 15);
+  EXPECT_EQ(TwipsPerPixel(100000), 1);
+  // Up to 2,184 px at 96 dpi the window is 15 times the screen; beyond, that
+  // would pass 32,767 px, and it is the screen's size. Denser displays reach
+  // the limit later, and no screen is large enough to overflow the product.
+  EXPECT_EQ(SaverWindowExtentPx(1024, 96), 15360);
+  EXPECT_EQ(SaverWindowExtentPx(2184, 96), 32760);
+  EXPECT_EQ(SaverWindowExtentPx(2185, 96), 2185);
+  EXPECT_EQ(SaverWindowExtentPx(4095, 192), 32760);
+  EXPECT_EQ(SaverWindowExtentPx(4096, 192), 4096);
+  EXPECT_EQ(SaverWindowExtentPx(3840, 1), 3840);
+  EXPECT_EQ(SaverWindowExtentPx(0, 96), 0);
 }
 
 TEST(SaverBlitGeometryTest, SourceStartsOneColumnLeftAndTwoRowsBelowTheBitmap) {

@@ -55,6 +55,22 @@ TEST(SaverWindowTest, LoopStopsAfterThePumpOfTheFrameThatSetTheFlag) {
   EXPECT_EQ(PixelField, nullptr) << "unloading releases the field";
 }
 
+// The window is the screen's size times the twips per pixel, from the
+// screen's top-left corner, and so covers the screen.
+TEST(SaverWindowTest, WindowIsTheScreenTimesTheTwipsPerPixelFromTheCorner) {
+  EndingThrows ending;
+  Pelmor_S saver(/*command_line_empty=*/false);
+  Start(saver);
+  const platform::ScreenMetrics screen = platform::Screen();
+  const RECT outer = saver.WindowRectPixels();
+  EXPECT_EQ(outer.left, 0);
+  EXPECT_EQ(outer.top, 0);
+  EXPECT_EQ(outer.right, SaverWindowExtentPx(screen.width_px, screen.dpi_x));
+  EXPECT_EQ(outer.bottom, SaverWindowExtentPx(screen.height_px, screen.dpi_y));
+  EXPECT_EQ(outer.right, screen.width_px * TwipsPerPixel(screen.dpi_x));
+  EXPECT_THROW(saver.Unload(), ProgramEnded);
+}
+
 TEST(SaverWindowTest, WithoutAFieldTheFirstTickEndsQuietly) {
   EndingThrows ending;
   for (std::int16_t pattern : {std::int16_t{0}, std::int16_t{1}}) {
