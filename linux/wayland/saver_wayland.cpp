@@ -8,6 +8,7 @@
 #include <wayland-client.h>
 
 #include <array>
+#include <bit>
 #include <cerrno>
 #include <chrono>
 #include <climits>
@@ -194,13 +195,6 @@ struct Seat {
   wl_surface* pointer_surface = nullptr;  // the surface under the pointer, if ours
 };
 
-bool HostIsLittleEndian() {
-  const std::uint32_t one = 1;
-  std::uint8_t first = 0;
-  std::memcpy(&first, &one, 1);
-  return first == 1;
-}
-
 class Saver {
  public:
   Saver(wl_display* display, const Options& options, int signal_fd)
@@ -237,7 +231,8 @@ class Saver {
     ReadPAL_Newton(dib);
     // XRGB8888 is a little-endian word; on a big-endian host the same word
     // in memory is BGRX8888.
-    format_ = HostIsLittleEndian() ? WL_SHM_FORMAT_XRGB8888 : WL_SHM_FORMAT_BGRX8888;
+    format_ = (std::endian::native == std::endian::little) ? WL_SHM_FORMAT_XRGB8888
+                                                           : WL_SHM_FORMAT_BGRX8888;
     colours_ = x11::PixelTableFor(dib, {0xFF0000, 0x00FF00, 0x0000FF});
     if (options_.proc_pattern != 0) {
       FillRingField(*field_, ClockSeededUniform());

@@ -6,6 +6,7 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <bit>
 #include <bitset>
 #include <chrono>
 #include <cstdio>
@@ -174,13 +175,6 @@ Colours ColoursFor(Display* display, const Surface& surface, const DibHeaderReco
   return colours;
 }
 
-bool HostIsLittleEndian() {
-  const std::uint32_t one = 1;
-  std::uint8_t first = 0;
-  std::memcpy(&first, &one, 1);
-  return first == 1;
-}
-
 class Saver {
  public:
   Saver(Display* display, const Options& options, Stretch stretch)
@@ -323,8 +317,9 @@ class Saver {
       return false;
     }
     const XImage* const image = picture_image_.get();
-    picture_direct_ = image->bits_per_pixel == 32 &&
-                      image->byte_order == (HostIsLittleEndian() ? LSBFirst : MSBFirst);
+    picture_direct_ =
+        image->bits_per_pixel == 32 &&
+        image->byte_order == ((std::endian::native == std::endian::little) ? LSBFirst : MSBFirst);
     if (!picture_direct_) buffer_.resize(std::size_t{kSide} * kSide);
     picture_pixmap_.emplace(display_,
                             XCreatePixmap(display_, surface_.window, kSide, kSide, surface_.depth));
@@ -371,8 +366,9 @@ class Saver {
       const XImage* const image = image_.get();
       // 24- and 32-bit true colour is drawn straight into the image; any
       // other pixel layout goes through XPutPixel.
-      direct_ = image != nullptr && colours_.true_colour && image->bits_per_pixel == 32 &&
-                image->byte_order == (HostIsLittleEndian() ? LSBFirst : MSBFirst);
+      direct_ =
+          image != nullptr && colours_.true_colour && image->bits_per_pixel == 32 &&
+          image->byte_order == ((std::endian::native == std::endian::little) ? LSBFirst : MSBFirst);
       if (image != nullptr && !direct_) {
         buffer_.resize(static_cast<std::size_t>(w) * h);
       }
