@@ -5,15 +5,16 @@ namespace {
 
 constexpr wchar_t kCoverClass[] = L"VaromineaCover";
 
+BOOL CALLBACK AddMonitor(HMONITOR, HDC, LPRECT area, LPARAM found) {
+  reinterpret_cast<std::vector<RECT>*>(found)->push_back(*area);
+  return TRUE;
+}
+
 }  // namespace
 
 std::vector<RECT> MonitorRects() {
   std::vector<RECT> monitors;
-  const MONITORENUMPROC visit = [](HMONITOR, HDC, LPRECT area, LPARAM found) -> BOOL {
-    reinterpret_cast<std::vector<RECT>*>(found)->push_back(*area);
-    return TRUE;
-  };
-  EnumDisplayMonitors(nullptr, nullptr, visit, reinterpret_cast<LPARAM>(&monitors));
+  EnumDisplayMonitors(nullptr, nullptr, &AddMonitor, reinterpret_cast<LPARAM>(&monitors));
   return monitors;
 }
 
