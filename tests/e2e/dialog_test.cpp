@@ -548,6 +548,24 @@ TEST(DialogAt288Dpi, FitsTheScreenAndSavesWhatIsClicked) {
   ExpectScaledDialog(288);
 }
 
+// With a monitor left of the primary one the dialog still opens centred on
+// the primary, inside its work area, and Escape closes it.
+TEST(DialogOnTwoMonitors, OpensCentredOnThePrimaryMonitor) {
+  ASSERT_EQ(GetSystemMetrics(SM_CMONITORS), 2);
+  ASSERT_LT(GetSystemMetrics(SM_XVIRTUALSCREEN), 0);
+  ScrFolder folder(" 1", " 0");
+  const auto before = ReadBytes(folder.settings());
+  Dialog d(folder);
+  ASSERT_TRUE(d.ready());
+  ExpectPlacedWithoutBand(d);
+  RECT window{};
+  GetWindowRect(d.hwnd(), &window);
+  EXPECT_GE(window.left, 0) << "on the primary monitor";
+  PressKey(VK_ESCAPE);
+  ASSERT_TRUE(d.Ends());
+  EXPECT_EQ(ReadBytes(folder.settings()), before);
+}
+
 // Without the designed face the captions are drawn in an installed Japanese
 // face, ASCII ones included: same-length captions differ, as they would not
 // if every character were drawn as the same empty box.
