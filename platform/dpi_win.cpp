@@ -53,7 +53,37 @@ int DpiFromMonitor(HWND window) {
   return static_cast<int>(y);
 }
 
+// Windows 10, 1607 on.
+bool AdjustForDpi(RECT& rect, DWORD style, DWORD ex_style, int dpi) {
+  using AdjustFunction = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+  const auto adjust =
+      Find<AdjustFunction>(GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi");
+  return adjust && adjust(&rect, style, FALSE, ex_style, static_cast<UINT>(dpi));
+}
+
 }  // namespace
+
+SIZE FrameExtent(HWND window, int dpi) {
+  const auto style = static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE));
+  const auto ex_style = static_cast<DWORD>(GetWindowLongW(window, GWL_EXSTYLE));
+  RECT rect{0, 0, 0, 0};
+  if (!AdjustForDpi(rect, style, ex_style, dpi)) {
+    rect = RECT{0, 0, 0, 0};
+    AdjustWindowRectEx(&rect, style, FALSE, ex_style);
+  }
+  return SIZE{rect.right - rect.left, rect.bottom - rect.top};
+}
+
+RECT WorkAreaOf(HWND window) {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &info)) {
+    return info.rcWork;
+  }
+  RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  return work;
+}
 
 int SystemDpi() {
   const WindowDc screen(nullptr);

@@ -1,5 +1,6 @@
 #include "saver/pelmor_s.h"
 
+#include <algorithm>
 #include <cstddef>
 
 #include "core/dib_header.h"
@@ -11,6 +12,7 @@
 #include "core/steps.h"
 #include "platform/app_win.h"
 #include "resources/texts.h"
+#include "saver/covers.h"
 
 namespace varominea {
 namespace {
@@ -36,11 +38,20 @@ Pelmor_S::Pelmor_S(bool command_line_empty)
                                 /*key_preview=*/true}),
       Display(*this, DisplayDesign()),
       Timer1(*this, 1),
+      MonitorTimer(*this, 1000),
       command_line_empty_(command_line_empty) {
   Display.OnClick = [this] { Display_Click(); };
   Display.OnMouseDown = [this](const platform::MouseEvent& e) { Display_MouseDown(e); };
   Display.OnMouseMove = [this](const platform::MouseEvent& e) { Display_MouseMove(e); };
   Timer1.OnTimer = [this] { Timer1_Timer(); };
+  MonitorTimer.OnTimer = [this] {
+    const std::vector<RECT> monitors = platform::MonitorRects();
+    if (!std::equal(monitors.begin(), monitors.end(), covered_monitors_.begin(),
+                    covered_monitors_.end(),
+                    [](const RECT& a, const RECT& b) { return EqualRect(&a, &b) != FALSE; })) {
+      CoverOtherMonitors();
+    }
+  };
 }
 
 void Pelmor_S::Form_Load() {
@@ -117,8 +128,43 @@ void Pelmor_S::Form_Load() {
     ApiResult =
         SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
   });
+  // Monitors left of or above the primary one (or beyond a window the
+  // platform cut short) get black covers of their own.
+  step([&] { CoverOtherMonitors(); });
+  step([&] { MonitorTimer.SetEnabled(true); });
   // The animation starts from the message loop, once set-up has returned.
   step([&] { Timer1.SetEnabled(true); });
+}
+
+void Pelmor_S::CoverOtherMonitors() {
+  covers_.clear();
+  if (!loaded()) return;
+  const auto rect = [](const RECT& r) { return ScreenRect{r.left, r.top, r.right, r.bottom}; };
+  covered_monitors_ = platform::MonitorRects();
+  std::vector<ScreenRect> monitors;
+  for (const RECT& monitor : covered_monitors_) monitors.push_back(rect(monitor));
+  for (const ScreenRect& part : UncoveredParts(monitors, rect(WindowRectPixels()))) {
+    auto cover = std::make_unique<platform::CoverWindow>(
+        RECT{part.left, part.top, part.right, part.bottom}, hwnd());
+    cover->OnButtonDown = [this] { EndSaver(); };
+    cover->OnKeyDown = [this] { EndSaver(); };
+    cover->OnMouseMove = [this](POINT at) { Cover_MouseMove(at); };
+    covers_.push_back(std::move(cover));
+  }
+}
+
+void Pelmor_S::Cover_MouseMove(POINT screen) {
+  ScreenToClient(Display.hwnd(), &screen);
+  Display_MouseMove(platform::MouseEvent{0, platform::ShiftState(), static_cast<float>(screen.x),
+                                         static_cast<float>(screen.y)});
+}
+
+LRESULT Pelmor_S::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_DISPLAYCHANGE && loaded()) {
+    CoverOtherMonitors();
+    SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+  }
+  return Form::HandleMessage(message, wparam, lparam);
 }
 
 POINT Pelmor_S::DisplayPosition() const {

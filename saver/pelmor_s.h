@@ -3,9 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 #include "core/move_detector.h"
 #include "core/placement.h"
+#include "platform/cover_win.h"
 #include "platform/form_win.h"
 #include "platform/picture_box_win.h"
 
@@ -21,6 +24,9 @@ class Pelmor_S : public platform::Form {
   platform::PictureBox Display;
   // Starts the animation from the message loop once set-up has returned.
   platform::Timer Timer1;
+  // Looks at the monitors once a second: not every system tells a running
+  // program that one was added or moved.
+  platform::Timer MonitorTimer;
 
   void Display_Click();
   void Display_MouseDown(const platform::MouseEvent& e);
@@ -47,7 +53,21 @@ class Pelmor_S : public platform::Form {
   AreaSize screen_size() const { return screen_px_; }
   AreaSize drawing_area() const { return drawing_area_; }
 
+  // The black windows over the monitors, or the parts of them, that the
+  // window itself does not reach.
+  const std::vector<std::unique_ptr<platform::CoverWindow>>& covers() const { return covers_; }
+
+ protected:
+  // A monitor added, removed or resized while the saver runs is covered anew.
+  LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
+
  private:
+  // Covers in black what of the desktop the window leaves showing; input
+  // there acts as it does on the window.
+  void CoverOtherMonitors();
+  // The pointer over a cover, at a screen position: a move as Display would
+  // see it at that point.
+  void Cover_MouseMove(POINT screen);
   void EndSaver();
   // Display's position in the window's client pixels.
   POINT DisplayPosition() const;
@@ -55,6 +75,8 @@ class Pelmor_S : public platform::Form {
   static bool FieldReady();
 
   MoveDetector move_detector_;
+  std::vector<std::unique_ptr<platform::CoverWindow>> covers_;
+  std::vector<RECT> covered_monitors_;  // the monitors the covers were made for
   bool command_line_empty_;
   AreaSize screen_px_{0, 0};
   AreaSize drawing_area_{0, 0};

@@ -1,12 +1,9 @@
 #include "settings_dialog/layout.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace varominea::dialog {
-
-Size OuterSize(const Box& background) {
-  return Size{background.width + kFrameMarginX, background.height + kFrameMarginY};
-}
 
 int ScaleToDpi(int value, int dpi) {
   if (dpi <= 0) dpi = kLayoutDpi;
@@ -28,8 +25,26 @@ Size ScaleToDpi(const Size& size, int dpi) {
   return Size{ScaleToDpi(size.width, dpi), ScaleToDpi(size.height, dpi)};
 }
 
-Size OuterSizeAt(int dpi) {
-  return ScaleToDpi(OuterSize(kPicB), dpi);
+Size ClientSizeAt(int dpi) {
+  return ScaleToDpi(Size{kPicB.width, kPicB.height}, dpi);
+}
+
+int FittingDpi(int dpi, const Size& frame, const Size& work_area) {
+  if (dpi <= kLayoutDpi) return dpi <= 0 ? kLayoutDpi : dpi;
+  for (int fitting = dpi; fitting > kLayoutDpi; --fitting) {
+    const Size client = ClientSizeAt(fitting);
+    if (client.width + frame.width <= work_area.width &&
+        client.height + frame.height <= work_area.height) {
+      return fitting;
+    }
+  }
+  return kLayoutDpi;
+}
+
+Point InsideWorkArea(Point at, const Size& outer, const Box& work) {
+  const int x = std::min(at.x, work.left + work.width - outer.width);
+  const int y = std::min(at.y, work.top + work.height - outer.height);
+  return Point{std::max(x, work.left), std::max(y, work.top)};
 }
 
 Origin CentredOrigin(int screen_width, int screen_height, const Size& outer) {

@@ -57,19 +57,11 @@ inline constexpr std::array<Box, 3> kLblOpt{CaptionOver(kImgSR[0]), CaptionOver(
 inline constexpr std::array<Box, 2> kLblOptPT{CaptionOver(kImgPT[0]), CaptionOver(kImgPT[1])};
 inline constexpr std::array<Box, 2> kLblK{CaptionOver(kImgK[0]), CaptionOver(kImgK[1])};
 
-// The window's frame is taken as these fixed margins around the background
-// box, whatever the system's frame metrics are.
-inline constexpr int kFrameMarginX = 8;
-inline constexpr int kFrameMarginY = 27;
-
 struct Size {
   int width;
   int height;
   friend bool operator==(const Size&, const Size&) = default;
 };
-
-// The window's outer size for a background box of the given size.
-Size OuterSize(const Box& background);
 
 // A 96-dpi size or position on a display of the given density: value * dpi /
 // 96, rounded half away from zero as the system's MulDiv rounds. A density of
@@ -79,9 +71,22 @@ int ScaleToDpi(int value, int dpi);
 Box ScaleToDpi(const Box& box, int dpi);
 Size ScaleToDpi(const Size& size, int dpi);
 
-// The window's outer size on a display of the given density: the 96-dpi size
-// (background box and frame margins) scaled as a whole.
-Size OuterSizeAt(int dpi);
+// The window's client area on a display of the given density: the
+// background box scaled, which it shows exactly. The frame around it is the
+// system's at the window's density.
+Size ClientSizeAt(int dpi);
+
+// The density to lay the dialog out at on a monitor of `dpi`: that density,
+// or, where the window (client area and `frame`, the frame's extra width and
+// height) would not fit `work_area`, the highest lower one down to 96 at
+// which it does.
+int FittingDpi(int dpi, const Size& frame, const Size& work_area);
+
+// A window's top-left corner moved as little as it takes into the work
+// area: first so that its right and bottom edges lie inside, then its left
+// and top edges, so that a window larger than the work area keeps its
+// caption bar and its left side reachable.
+Point InsideWorkArea(Point at, const Size& outer, const Box& work);
 
 // The top-left corner that centres a window of the given outer size on the
 // screen, in floating point (half pixels stay).

@@ -75,6 +75,7 @@ platform::FormDesign DialogDesign() {
   design.icon_resource = IDI_VAROMINEA;
   design.minimize_box = false;
   design.maximize_box = false;
+  design.key_preview = true;
   return design;
 }
 
@@ -196,19 +197,15 @@ void Pelmor_P::Form_Load() {
   const auto button_cursor = [this] { return lbl_K[0].cursor(); };
 
   IgnoringErrors step;
-  // The layout at the density of the monitor the dialog opens on.
-  step([&] { LayOut(platform::DpiOfWindow(hwnd())); });
-  // The outer size: the background box and the fixed frame margins around it,
-  // width first, at that density.
-  step([&] {
-    const RECT r = WindowRectPixels();
-    MovePixels(r.left, r.top, dialog::OuterSizeAt(dpi_).width, r.bottom - r.top);
-  });
-  step([&] {
-    const RECT r = WindowRectPixels();
-    MovePixels(r.left, r.top, r.right - r.left, dialog::OuterSizeAt(dpi_).height);
-  });
-  // Centred on the screen; the size stays.
+  // The layout at the density of the monitor the dialog opens on, or at the
+  // highest lower one at which the window fits that monitor's work area.
+  const int window_dpi = platform::DpiOfWindow(hwnd());
+  step([&] { LayOut(FittingDpi(window_dpi)); });
+  // The outer size: the background box as the client area, in the frame the
+  // system draws at the window's density.
+  step([&] { SizeAroundBackground(window_dpi); });
+  // Centred on the screen, and moved into the work area where that would
+  // put any edge outside it; the size stays.
   step([&] {
     const RECT r = WindowRectPixels();
     const dialog::Size outer{r.right - r.left, r.bottom - r.top};
@@ -216,7 +213,7 @@ void Pelmor_P::Form_Load() {
     const dialog::Origin origin = dialog::CentredOrigin(screen.width_px, screen.height_px, outer);
     const auto left = ToInt32(origin.left);
     const auto top = ToInt32(origin.top);
-    if (left && top) MovePixels(*left, *top, outer.width, outer.height);
+    if (left && top) MoveInsideWorkArea(dialog::Point{*left, *top});
   });
   // The background, tiled once into the box's retained image.
   step([&] { TileBackground(Pic_B); });
@@ -271,6 +268,38 @@ void Pelmor_P::Form_Load() {
   });
   // The opening animation, to the rectangle the window is shown in.
   step([&] { ZoomOpen(hwnd()); });
+}
+
+int Pelmor_P::FittingDpi(int window_dpi) const {
+  const SIZE frame = platform::FrameExtent(hwnd(), window_dpi);
+  const RECT work = platform::WorkAreaOf(hwnd());
+  return dialog::FittingDpi(window_dpi, dialog::Size{frame.cx, frame.cy},
+                            dialog::Size{work.right - work.left, work.bottom - work.top});
+}
+
+void Pelmor_P::SizeAroundBackground(int window_dpi) {
+  const dialog::Size client = dialog::ClientSizeAt(dpi_);
+  const SIZE frame = platform::FrameExtent(hwnd(), window_dpi);
+  RECT r = WindowRectPixels();
+  MovePixels(r.left, r.top, client.width + frame.cx, client.height + frame.cy);
+  // Where the frame drawn differs from the one the metrics describe, the
+  // difference goes to the outer size: the client area is the box exactly.
+  RECT inside{};
+  if (!GetClientRect(hwnd(), &inside)) return;
+  const int wider = client.width - inside.right;
+  const int taller = client.height - inside.bottom;
+  if (wider == 0 && taller == 0) return;
+  r = WindowRectPixels();
+  MovePixels(r.left, r.top, r.right - r.left + wider, r.bottom - r.top + taller);
+}
+
+void Pelmor_P::MoveInsideWorkArea(dialog::Point at) {
+  const RECT r = WindowRectPixels();
+  const dialog::Size outer{r.right - r.left, r.bottom - r.top};
+  const RECT work = platform::WorkAreaOf(hwnd());
+  const dialog::Point inside = dialog::InsideWorkArea(
+      at, outer, dialog::Box{work.left, work.top, work.right - work.left, work.bottom - work.top});
+  MovePixels(inside.x, inside.y, outer.width, outer.height);
 }
 
 void Pelmor_P::TileBackground(platform::PictureBox& target) {
@@ -329,6 +358,17 @@ void Pelmor_P::lbl_URL_MouseDown() {
   step([] { platform::SetAppCursor(nullptr); });
 }
 
+void Pelmor_P::Form_KeyDown(std::int16_t key_code, std::int16_t shift) {
+  // With Alt held the keys belong to the system (Alt+F4 closes through it).
+  constexpr std::int16_t kAlt = 4;
+  if ((shift & kAlt) != 0 || key_command_run_) return;
+  if (key_code == VK_RETURN || key_code == VK_ESCAPE) {
+    // A repeat of the key while the command runs does not run it again.
+    key_command_run_ = true;
+    lbl_K_MouseUp(key_code == VK_RETURN ? 0 : 1);
+  }
+}
+
 void Pelmor_P::Form_Unload(std::int16_t& /*cancel*/) {
   ZoomClose(hwnd());
 }
@@ -342,13 +382,17 @@ LRESULT Pelmor_P::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
 }
 
 void Pelmor_P::DpiChanged(int dpi, const RECT* suggested) {
-  // The system's suggestion keeps the window where the user put it, at the
-  // size for the new density.
+  // The system's suggestion keeps the window where the user put it; the size
+  // is the box and the frame at the new density, inside the work area of the
+  // monitor there.
   if (suggested) {
     MovePixels(suggested->left, suggested->top, suggested->right - suggested->left,
                suggested->bottom - suggested->top);
   }
-  LayOut(dpi);
+  const RECT r = WindowRectPixels();
+  LayOut(FittingDpi(dpi));
+  SizeAroundBackground(dpi);
+  MoveInsideWorkArea(dialog::Point{r.left, r.top});
   TileBackground(Pic_B);
   ::InvalidateRect(Pic_B.hwnd(), nullptr, FALSE);
   ::InvalidateRect(hwnd(), nullptr, FALSE);

@@ -14,6 +14,7 @@
 #include "platform/label_win.h"
 #include "platform/picture_box_win.h"
 #include "platform/picture_win.h"
+#include "settings_dialog/layout.h"
 
 namespace varominea {
 
@@ -43,6 +44,9 @@ class Pelmor_P : public platform::Form {
  protected:
   void Form_Load() override;
   void Form_Unload(std::int16_t& cancel) override;
+  // Enter saves and closes as the save command does; Escape closes as the
+  // cancel command does.
+  void Form_KeyDown(std::int16_t key_code, std::int16_t shift) override;
   // A move to a monitor of another density lays the dialog out again.
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
 
@@ -53,6 +57,14 @@ class Pelmor_P : public platform::Form {
   // cursors for a display of that density (the layout scaled from 96 dpi).
   void LayOut(int dpi);
   void DpiChanged(int dpi, const RECT* suggested);
+  // The density to lay out at for a window at `window_dpi` on its monitor.
+  int FittingDpi(int window_dpi) const;
+  // The outer size that makes the client area the background box at the
+  // layout's density, in the frame of a window at `window_dpi`.
+  void SizeAroundBackground(int window_dpi);
+  // Places the window's top-left corner at `at`, or as near as keeps the
+  // window inside its monitor's work area, caption bar first.
+  void MoveInsideWorkArea(dialog::Point at);
   std::vector<platform::Label*> Labels();
   void TileBackground(platform::PictureBox& target);
 
@@ -77,6 +89,7 @@ class Pelmor_P : public platform::Form {
   // Whether the user chose an option of each group.
   bool image_size_picked_ = false;
   bool proc_pattern_picked_ = false;
+  bool key_command_run_ = false;  // a command key acts once
 };
 
 }  // namespace varominea

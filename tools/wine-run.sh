@@ -16,12 +16,20 @@
 #   VAROMINEA_FONT_REPLACEMENT  "none": a prefix of its own, PREFIX-nofontreplacement,
 #                       without the mapping of the dialog's font to a Japanese one
 #   VAROMINEA_DISPLAY   use this existing X display instead of a private one
+#   VAROMINEA_MONITORS  run on a private X server with these monitors instead
+#                       (WxH+X+Y,... the first one primary; see xorg-monitors.sh),
+#                       in a prefix of its own, PREFIX-monitors
 #   VAROMINEA_DISPLAY_FILE  the display in use is written to this file
 #   VAROMINEA_WAIT_ALL  when set, waits for every process of the prefix to
 #                       end, not only PROGRAM (an uninstaller, for example,
 #                       hands over to a copy of itself and returns at once)
 #   LANG                also chooses Wine's ANSI code page (ja_JP.UTF-8 -> 932)
 set -euo pipefail
+
+# Several monitors: the same run inside an X server that has them.
+if [[ -n "${VAROMINEA_MONITORS:-}" && -z "${VAROMINEA_DISPLAY:-}" ]]; then
+  exec "$(dirname "${BASH_SOURCE[0]}")/xorg-monitors.sh" "$VAROMINEA_MONITORS" "${BASH_SOURCE[0]}" "$@"
+fi
 
 prefix="${WINEPREFIX:-$PWD/build/wineprefix}"
 native=""
@@ -39,6 +47,8 @@ dpi="${VAROMINEA_DPI:-96}"
 [[ "$dpi" =~ ^[0-9]+$ ]] || { echo "wine-run: VAROMINEA_DPI must be a number" >&2; exit 2; }
 [[ "$dpi" == 96 ]] || prefix="$prefix-dpi$dpi"
 if [[ "${VAROMINEA_FONT_REPLACEMENT:-}" == none ]]; then prefix="$prefix-nofontreplacement"; fi
+# The system keeps what it knew of the monitors in the prefix.
+if [[ -n "${VAROMINEA_MONITORS:-}" ]]; then prefix="$prefix-monitors"; fi
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 export WINEPREFIX="$prefix"

@@ -58,7 +58,8 @@ class Tile {
 // A started copy of the program in configuration mode, with its dialog shown
 // and painted. Faces read as 'L' (lit), 'U' (unlit) or 'E' (no picture).
 // Boxes and points are given in the layout's 96-dpi pixels and found where
-// the layout scaled to the display's density puts them.
+// the layout scaled to the display's density (or the density the dialog
+// chose to fit the screen) puts them.
 class Dialog {
  public:
   explicit Dialog(const ScrFolder& folder) : process_(folder, L"/c"), dpi_(ScreenDpi()) {
@@ -69,6 +70,17 @@ class Dialog {
     }
     if (!box_) return;
     ClientToScreen(box_, &origin_);
+    // Where the display's density would make the window larger than the work
+    // area, the layout is at a lower one: the one that gives the box's size.
+    RECT box{};
+    GetWindowRect(box_, &box);
+    for (int dpi = dpi_; dpi > dialog::kLayoutDpi; --dpi) {
+      const dialog::Box scaled = dialog::ScaleToDpi(dialog::kPicB, dpi);
+      if (scaled.width == box.right - box.left && scaled.height == box.bottom - box.top) {
+        dpi_ = dpi;
+        break;
+      }
+    }
     // Painted once the command faces show their picture and all faces read
     // the same several times over (a read right after the window appears can
     // see part of an older screen).
@@ -154,17 +166,42 @@ class Dialog {
   POINT origin_{0, 0};
 };
 
+// The client area is the background box exactly, with no band between the
+// box and the frame; the window lies inside the work area, centred on the
+// screen when it is laid out at the display's density.
+void ExpectPlacedWithoutBand(const Dialog& d) {
+  RECT client{};
+  GetClientRect(d.hwnd(), &client);
+  const dialog::Box box = dialog::ScaleToDpi(dialog::kPicB, d.dpi());
+  EXPECT_EQ(client.right, box.width) << "a band along the right edge";
+  EXPECT_EQ(client.bottom, box.height) << "a band along the bottom edge";
+  RECT placed{};
+  GetWindowRect(d.box(), &placed);
+  EXPECT_EQ(placed.right - placed.left, box.width);
+  EXPECT_EQ(placed.bottom - placed.top, box.height);
+  RECT window{};
+  GetWindowRect(d.hwnd(), &window);
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  EXPECT_GE(window.left, work.left);
+  EXPECT_GE(window.top, work.top);
+  EXPECT_LE(window.right, work.right);
+  EXPECT_LE(window.bottom, work.bottom);
+  if (d.dpi() == ScreenDpi()) {
+    EXPECT_NEAR(window.left, (GetSystemMetrics(SM_CXSCREEN) - (window.right - window.left)) / 2.0,
+                0.5);
+    EXPECT_NEAR(window.top, (GetSystemMetrics(SM_CYSCREEN) - (window.bottom - window.top)) / 2.0,
+                0.5);
+  }
+}
+
 TEST(DialogTest, OpensCentredAtItsSizeOverTheTiledBackground) {
   ScrFolder folder(" 1", " 0");
   Dialog d(folder);
   ASSERT_TRUE(d.ready());
+  ExpectPlacedWithoutBand(d);
   RECT window{};
   GetWindowRect(d.hwnd(), &window);
-  EXPECT_EQ(window.right - window.left, 345);
-  EXPECT_EQ(window.bottom - window.top, 264);
-  EXPECT_EQ(window.top, (768 - 264) / 2);
-  EXPECT_GE(window.left, 339);  // (1024 - 345) / 2 = 339.5, on a whole pixel
-  EXPECT_LE(window.left, 340);
   RECT box{};
   GetWindowRect(d.box(), &box);
   EXPECT_EQ(box.right - box.left, 337);
@@ -207,7 +244,7 @@ TEST(DialogTest, OpensCentredAtItsSizeOverTheTiledBackground) {
 // ProcPattern 2, 2 XOR 1, -1 or -2); the chosen options are then saved (a
 // stored out-of-range value written back as it was read) or discarded.
 TEST(DialogTest, StoredSettingsLightTheirFacesAndEachEndingSavesOrDiscards) {
-  enum class End { Save, Cancel, CloseBox, AltF4 };
+  enum class End { Save, Cancel, CloseBox, AltF4, Enter, Escape };
   const struct {
     const char* image_size;  // nullptr: no settings file
     const char* proc_pattern;
@@ -226,6 +263,9 @@ TEST(DialogTest, StoredSettingsLightTheirFacesAndEachEndingSavesOrDiscards) {
       {" 1", "-1", "ULU", "EE", true, true, End::AltF4, nullptr, nullptr},
       {" 1", " 2", "ULU", "EE", false, false, End::Save, " 1", " 2"},
       {" 5", "-1", "UUU", "EE", false, true, End::Save, " 5", " 1"},
+      {" 1", " 0", "ULU", "LU", true, true, End::Enter, " 2", " 1"},
+      {" 1", " 0", "ULU", "LU", true, true, End::Escape, nullptr, nullptr},
+      {nullptr, nullptr, "LUU", "LU", false, false, End::Enter, " 0", " 0"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.image_size ? c.image_size : "(none)") + "/" +
@@ -249,13 +289,25 @@ TEST(DialogTest, StoredSettingsLightTheirFacesAndEachEndingSavesOrDiscards) {
       d.Click(dialog::kLblK[0]);
     } else if (c.end == End::Cancel) {
       d.Click(dialog::kLblK[1]);
+    } else if (c.end == End::Enter || c.end == End::Escape) {
+      // The keys of every dialog: Enter as the save command, Escape as cancel.
+      PressKey(c.end == End::Enter ? VK_RETURN : VK_ESCAPE);
     } else if (c.end == End::CloseBox) {
       // What a click on the close box sends (with no window manager on the
       // virtual screen, nothing draws the caption bar to click on).
       PostMessageW(d.hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
     } else {
-      // Keys of its own do nothing; only the system's close command acts.
-      for (int key : {VK_ESCAPE, VK_RETURN, VK_SPACE, int{'A'}}) PressKey(static_cast<WORD>(key));
+      // Other keys do nothing, nor do Enter and Escape with Alt held; only
+      // the system's close command acts.
+      for (int key : {VK_SPACE, int{'A'}, VK_TAB}) PressKey(static_cast<WORD>(key));
+      for (int key : {VK_RETURN, VK_ESCAPE}) {
+        INPUT in[4] = {};
+        for (INPUT& i : in) i.type = INPUT_KEYBOARD;
+        in[0].ki.wVk = in[3].ki.wVk = VK_MENU;
+        in[1].ki.wVk = in[2].ki.wVk = static_cast<WORD>(key);
+        in[2].ki.dwFlags = in[3].ki.dwFlags = KEYEVENTF_KEYUP;
+        SendInput(4, in, sizeof(INPUT));
+      }
       Sleep(300);
       EXPECT_TRUE(d.open());
       EXPECT_EQ(d.Faces(dialog::kImgSR), "UUL");
@@ -478,18 +530,7 @@ void ExpectScaledDialog(int dpi) {
   {
     Dialog d(folder);
     ASSERT_TRUE(d.ready());
-    RECT window{};
-    GetWindowRect(d.hwnd(), &window);
-    const dialog::Size outer = dialog::OuterSizeAt(dpi);
-    EXPECT_EQ(window.right - window.left, outer.width);
-    EXPECT_EQ(window.bottom - window.top, outer.height);
-    EXPECT_NEAR(window.left, (GetSystemMetrics(SM_CXSCREEN) - outer.width) / 2.0, 0.5);
-    EXPECT_NEAR(window.top, (GetSystemMetrics(SM_CYSCREEN) - outer.height) / 2.0, 0.5);
-    RECT box{};
-    GetWindowRect(d.box(), &box);
-    const dialog::Box scaled_box = dialog::ScaleToDpi(dialog::kPicB, dpi);
-    EXPECT_EQ(box.right - box.left, scaled_box.width);
-    EXPECT_EQ(box.bottom - box.top, scaled_box.height);
+    ExpectPlacedWithoutBand(d);
     EXPECT_EQ(d.AllFaces(), "ULULUUU");
     ExpectTextInsideItsBox(d);
 
@@ -516,6 +557,20 @@ void ExpectScaledDialog(int dpi) {
   d.Click(dialog::kLblK[1]);
   ASSERT_TRUE(d.Ends());
   EXPECT_EQ(ReadBytes(folder.settings()), SettingsText(" 0", " 1")) << "cancelled";
+  // Escape closes as the cancel command does, Enter saves and closes as the
+  // save command does.
+  for (const bool enter : {false, true}) {
+    Dialog keyed(folder);
+    ASSERT_TRUE(keyed.ready());
+    keyed.Click(dialog::kLblOpt[2]);
+    keyed.Click(dialog::kLblOptPT[0]);
+    EXPECT_TRUE(keyed.FacesBecome(dialog::kImgPT, "LU"));
+    PressKey(enter ? VK_RETURN : VK_ESCAPE);
+    ASSERT_TRUE(keyed.Ends()) << (enter ? "Enter" : "Escape");
+    EXPECT_EQ(ReadBytes(folder.settings()),
+              enter ? SettingsText(" 2", " 0") : SettingsText(" 0", " 1"))
+        << (enter ? "Enter" : "Escape");
+  }
 }
 
 TEST(DialogAt144Dpi, IsTheLayoutScaledAndSavesWhatIsClicked) {
@@ -524,6 +579,31 @@ TEST(DialogAt144Dpi, IsTheLayoutScaledAndSavesWhatIsClicked) {
 
 TEST(DialogAt192Dpi, IsTheLayoutScaledAndSavesWhatIsClicked) {
   ExpectScaledDialog(192);
+}
+
+// At 288 dpi the layout scaled as a whole would not fit a 1024 x 768
+// screen: the dialog takes the highest density at which it does, and lies
+// inside the work area, caption bar and close box included.
+TEST(DialogAt288Dpi, FitsTheScreenAndSavesWhatIsClicked) {
+  ExpectScaledDialog(288);
+}
+
+// With a monitor left of the primary one the dialog still opens centred on
+// the primary, inside its work area, and Escape closes it.
+TEST(DialogOnTwoMonitors, OpensCentredOnThePrimaryMonitor) {
+  ASSERT_EQ(GetSystemMetrics(SM_CMONITORS), 2);
+  ASSERT_LT(GetSystemMetrics(SM_XVIRTUALSCREEN), 0);
+  ScrFolder folder(" 1", " 0");
+  const auto before = ReadBytes(folder.settings());
+  Dialog d(folder);
+  ASSERT_TRUE(d.ready());
+  ExpectPlacedWithoutBand(d);
+  RECT window{};
+  GetWindowRect(d.hwnd(), &window);
+  EXPECT_GE(window.left, 0) << "on the primary monitor";
+  PressKey(VK_ESCAPE);
+  ASSERT_TRUE(d.Ends());
+  EXPECT_EQ(ReadBytes(folder.settings()), before);
 }
 
 // Without the designed face the captions are drawn in an installed Japanese

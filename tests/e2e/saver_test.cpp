@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <optional>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "core/placement.h"
@@ -44,28 +47,62 @@ bool WaitForFrames(const Saver& saver) {
   return WaitUntil([&] { return ScreenPixel(x, y) != kBlack; }, 20s);
 }
 
+// Pixels of `area` that are not black in a picture of the whole desktop.
+int NonBlackIn(const ScreenShot& shot, const RECT& area) {
+  int count = 0;
+  for (int y = area.top; y < area.bottom; ++y) {
+    for (int x = area.left; x < area.right; ++x) count += shot.pixel(x, y) != kBlack;
+  }
+  return count;
+}
+
+RECT VirtualScreen() {
+  const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+  const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  return RECT{left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+              top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
+
 // Freezes the saver between frames, up to a few times, until one still
-// picture shows a single frame number on every sample (the platform may show
-// a frame while the next is drawn into the same surface, so one freeze can
-// catch a torn picture). Checks the black strips and margins every time.
-void ExpectOneFrameOnScreen(const Saver& saver, const std::vector<CellSample>& samples) {
+// picture shows a single frame number on every sample, black strips and
+// margins, and black over each of `others` (other monitors). The platform
+// may show a frame while the next is drawn into the same surface, and right
+// after the start a part of the window may not be painted yet, so one
+// freeze can catch a torn or unfinished picture; the last one counts.
+void ExpectOneFrameOnScreen(const Saver& saver, const std::vector<CellSample>& samples,
+                            const std::vector<RECT>& others = {}) {
   const RECT display = WindowRectOf(saver.display);
   const double width = display.right - display.left, height = display.bottom - display.top;
   const auto blit =
       varominea::FrameBlitFor(static_cast<std::int16_t>(width), static_cast<std::int16_t>(height));
   ASSERT_GT(samples.size(), 100u);
+  constexpr int kAttempts = 8;
   for (int attempt = 1;; ++attempt) {
     std::optional<ScreenShot> shot;
     {
       Frozen frozen(saver.scr.main_thread());
-      shot.emplace();
+      if (others.empty()) {
+        shot.emplace();
+      } else {
+        shot.emplace(VirtualScreen());
+      }
     }
-    EXPECT_EQ(NonBlack(*shot, display, LeftStripColumns(blit), {0, height}), 0) << "left strip";
-    EXPECT_EQ(NonBlack(*shot, display, {0, width}, BottomStripRows(blit)), 0) << "bottom strip";
-    EXPECT_EQ(NonBlackOutside(*shot, display), 0) << "margin around the drawing area";
-    if (ConsistentFrames(samples, *shot).any()) return;
-    ASSERT_LT(attempt, 8) << "no single frame number explains the " << samples.size()
-                          << " sampled cells in " << attempt << " still pictures";
+    const int left_strip = NonBlack(*shot, display, LeftStripColumns(blit), {0, height});
+    const int bottom_strip = NonBlack(*shot, display, {0, width}, BottomStripRows(blit));
+    const int margin = NonBlackOutside(*shot, display);
+    int other = 0;
+    for (const RECT& area : others) other += NonBlackIn(*shot, area);
+    const bool one_frame = ConsistentFrames(samples, *shot).any();
+    if (one_frame && left_strip + bottom_strip + margin + other == 0) return;
+    if (attempt == kAttempts) {
+      EXPECT_EQ(left_strip, 0) << "left strip";
+      EXPECT_EQ(bottom_strip, 0) << "bottom strip";
+      EXPECT_EQ(margin, 0) << "margin around the drawing area";
+      EXPECT_EQ(other, 0) << "other monitors";
+      EXPECT_TRUE(one_frame) << "no single frame number explains the " << samples.size()
+                             << " sampled cells in " << attempt << " still pictures";
+      return;
+    }
     Sleep(37 * attempt);
   }
 }
@@ -155,21 +192,54 @@ TEST(SaverLookAt192Dpi, AreaKeepsItsPhysicalPixels) {
 
 // ---------------------------------------------------------------- input
 
+enum Kind { Move, Key, Button };
+struct Step {
+  Kind kind;
+  int x, y;  // a key in x, a button (1 left, 2 right, 4 middle, 8 and 16 side) in x
+};
+struct InputScenario {
+  const wchar_t* arguments;
+  const char* image_size;
+  POINT from;
+  std::vector<Step> steps;
+};
+
 // Each scenario starts the saver with the pointer at `from`, checks that a
-// second start ends at once, then takes its steps: all but the last must
-// leave it running, the last must end it within a second.
+// second start ends at once and that the cursor is hidden for /s only, then
+// takes its steps: all but the last must leave it running, the last must end
+// it within a second.
+void ExpectInputScenarios(const std::vector<InputScenario>& scenarios) {
+  for (const auto& scenario : scenarios) {
+    SCOPED_TRACE(std::string("ImageSize") + scenario.image_size +
+                 (*scenario.arguments ? ", /s, " : ", no arguments, ") + "from " +
+                 std::to_string(scenario.from.x) + "," + std::to_string(scenario.from.y) +
+                 ", step kind " + std::to_string(scenario.steps.back().kind) + " " +
+                 std::to_string(scenario.steps.back().x));
+    MoveMouseTo(scenario.from.x, scenario.from.y);
+    Saver saver(scenario.image_size, " 0", scenario.arguments);
+    ASSERT_TRUE(saver.window);
+    ASSERT_TRUE(WaitForFrames(saver));
+    ScrProcess second(saver.folder, L"/s");
+    EXPECT_TRUE(second.WaitForExit(5s)) << "a second start ran beside the saver";
+    CURSORINFO cursor{};
+    cursor.cbSize = sizeof cursor;
+    EXPECT_TRUE(GetCursorInfo(&cursor));
+    EXPECT_EQ((cursor.flags & CURSOR_SHOWING) != 0, !*scenario.arguments)
+        << "the cursor is hidden for /s only";
+    for (const Step& step : scenario.steps) {
+      ASSERT_TRUE(saver.scr.running()) << "ended before the step to " << step.x << ", " << step.y;
+      if (step.kind == Move) MoveMouseTo(step.x, step.y);
+      if (step.kind == Key) PressKey(static_cast<WORD>(step.x));
+      if (step.kind == Button) MouseButtonDown(step.x);
+      if (&step != &scenario.steps.back()) Sleep(300);
+    }
+    EXPECT_TRUE(saver.scr.WaitForExit(1s)) << "the last step did not end it";
+    if (scenario.steps.back().kind == Button) MouseButtonUp(scenario.steps.back().x);
+  }
+}
+
 TEST(SaverInputTest, KeysButtonsAndMovesEndItOnlyAsTheModeSays) {
-  enum Kind { Move, Key, Button };
-  struct Step {
-    Kind kind;
-    int x, y;  // a key in x, a button (1 left, 2 right, 4 middle, 8 and 16 side) in x
-  };
-  const struct {
-    const wchar_t* arguments;
-    const char* image_size;
-    POINT from;
-    std::vector<Step> steps;
-  } scenarios[] = {
+  ExpectInputScenarios({
       {L"/s", " 0", {500, 400}, {{Key, 'A', 0}}},
       {L"/s", " 0", {500, 400}, {{Key, VK_SHIFT, 0}}},
       {L"/s", " 0", {500, 400}, {{Key, VK_ESCAPE, 0}}},
@@ -199,33 +269,7 @@ TEST(SaverInputTest, KeysButtonsAndMovesEndItOnlyAsTheModeSays) {
        " 0",
        {100, 100},
        {{Move, 300, 300}, {Move, 600, 500}, {Move, 20, 700}, {Button, 1, 0}}},
-  };
-  for (const auto& scenario : scenarios) {
-    SCOPED_TRACE(std::string("ImageSize") + scenario.image_size +
-                 (*scenario.arguments ? ", /s, " : ", no arguments, ") + "step kind " +
-                 std::to_string(scenario.steps.back().kind) + " " +
-                 std::to_string(scenario.steps.back().x));
-    MoveMouseTo(scenario.from.x, scenario.from.y);
-    Saver saver(scenario.image_size, " 0", scenario.arguments);
-    ASSERT_TRUE(saver.window);
-    ASSERT_TRUE(WaitForFrames(saver));
-    ScrProcess second(saver.folder, L"/s");
-    EXPECT_TRUE(second.WaitForExit(5s)) << "a second start ran beside the saver";
-    CURSORINFO cursor{};
-    cursor.cbSize = sizeof cursor;
-    EXPECT_TRUE(GetCursorInfo(&cursor));
-    EXPECT_EQ((cursor.flags & CURSOR_SHOWING) != 0, !*scenario.arguments)
-        << "the cursor is hidden for /s only";
-    for (const Step& step : scenario.steps) {
-      ASSERT_TRUE(saver.scr.running()) << "ended before the step to " << step.x << ", " << step.y;
-      if (step.kind == Move) MoveMouseTo(step.x, step.y);
-      if (step.kind == Key) PressKey(static_cast<WORD>(step.x));
-      if (step.kind == Button) MouseButtonDown(step.x);
-      if (&step != &scenario.steps.back()) Sleep(300);
-    }
-    EXPECT_TRUE(saver.scr.WaitForExit(1s)) << "the last step did not end it";
-    if (scenario.steps.back().kind == Button) MouseButtonUp(scenario.steps.back().x);
-  }
+  });
 }
 
 // The window shows; its thread is stopped before the first frame is drawn
@@ -254,6 +298,116 @@ TEST(SaverInputTest, KeyPressedBeforeTheFirstFrameEndsIt) {
     EXPECT_TRUE(s.scr.WaitForExit(1s));
   }
   EXPECT_TRUE(caught_before_first_frame) << "never stopped the saver before its first frame";
+}
+
+// ---------------------------------------------------------------- several monitors
+
+// The X server of the *OnTwoMonitors suites (tests/CMakeLists.txt starts it
+// through tools/xorg-monitors.sh): an 800 x 600 primary with a 640 x 480
+// monitor left of it, top edges level, so the virtual screen starts at -640.
+constexpr RECT kPrimaryMonitor{0, 0, 800, 600};
+constexpr RECT kLeftMonitor{-640, 0, 0, 480};
+constexpr COLORREF kDesktop = RGB(255, 0, 255);
+
+// The monitors are those the suite expects, and the desktop (the X server's
+// root window) is a loud colour, so a monitor left uncovered stands out.
+void ExpectTwoMonitorsOnALoudDesktop() {
+  ASSERT_EQ(GetSystemMetrics(SM_CMONITORS), 2);
+  const RECT desk = VirtualScreen();
+  ASSERT_EQ(std::tuple(desk.left, desk.top, desk.right, desk.bottom),
+            std::tuple(-640, 0, 800, 600));
+  ASSERT_TRUE(RunOnHost("xsetroot -solid magenta"));
+  ASSERT_TRUE(WaitUntil([] { return ScreenPixel(-320, 240) == kDesktop; }, 5s));
+}
+
+// The primary monitor shows the picture as on one screen; every pixel of
+// the other monitor is black.
+TEST(SaverOnTwoMonitors, EveryMonitorIsBlackAndThePrimaryShowsOneFrame) {
+  ASSERT_NO_FATAL_FAILURE(ExpectTwoMonitorsOnALoudDesktop());
+  for (const auto& [image_size, expected] :
+       {std::pair{" 0", RECT{0, 0, 800, 600}}, {" 2", RECT{80, 60, 720, 540}}}) {
+    SCOPED_TRACE(image_size);
+    Saver saver(image_size, " 0");
+    ASSERT_TRUE(saver.window && saver.display);
+    const RECT display = WindowRectOf(saver.display);
+    EXPECT_EQ(std::tuple(display.left, display.top, display.right, display.bottom),
+              std::tuple(expected.left, expected.top, expected.right, expected.bottom));
+    ASSERT_TRUE(WaitForFrames(saver));
+    ExpectOneFrameOnScreen(saver,
+                           SampleCells(
+                               display, [](int, int) { return true; }, SquareStart),
+                           {kLeftMonitor});
+    PressKey('K');
+    EXPECT_TRUE(saver.scr.WaitForExit(5s)) << "a key did not end it";
+  }
+}
+
+// Keys, buttons and moves over the other monitor end the saver as they do
+// over the primary one, and the cursor is hidden there too for /s.
+TEST(SaverOnTwoMonitors, InputOnTheOtherMonitorActsAsOnThePrimary) {
+  ASSERT_NO_FATAL_FAILURE(ExpectTwoMonitorsOnALoudDesktop());
+  ExpectInputScenarios({
+      {L"", " 0", {-320, 240}, {{Move, -300, 200}, {Move, -100, 400}, {Button, 1, 0}}},
+      {L"", " 2", {-320, 240}, {{Move, 400, 300}, {Move, -600, 20}, {Button, 2, 0}}},
+      {L"/s", " 0", {-320, 240}, {{Key, 'A', 0}}},
+      {L"/s", " 0", {-320, 240}, {{Button, 4, 0}}},
+      // Only x changes from where the pointer was; then both do.
+      {L"/s", " 0", {-320, 240}, {{Move, -300, 240}, {Move, -200, 300}}},
+  });
+}
+
+// Non-black pixels of a rectangle of the X server's screen (its own
+// coordinates, which never go negative), read by the X server's host: after
+// a change of monitors a running Windows program may still map the virtual
+// screen as it was.
+int HostNonBlack(int x, int y, int width, int height) {
+  const std::string file = "/tmp/varominea-e2e-shot-" + std::to_string(GetCurrentProcessId());
+  if (!RunOnHost("import -window root -crop " + std::to_string(width) + "x" +
+                 std::to_string(height) + "+" + std::to_string(x) + "+" + std::to_string(y) +
+                 " -depth 8 rgb:" + file)) {
+    return -1;
+  }
+  std::wstring here = L"Z:";
+  for (const char c : file) here += c == '/' ? L'\\' : static_cast<wchar_t>(c);
+  const std::string rgb = ReadBytes(here).value_or("");
+  DeleteFileW(here.c_str());
+  if (rgb.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3) {
+    return -1;
+  }
+  int count = 0;
+  for (std::size_t at = 0; at < rgb.size(); at += 3) {
+    count += rgb[at] != 0 || rgb[at + 1] != 0 || rgb[at + 2] != 0;
+  }
+  return count;
+}
+
+// A monitor added above the primary while the saver runs is covered too,
+// and the others stay covered and showing the picture where they moved.
+TEST(SaverOnTwoMonitors, AMonitorAddedWhileItRunsIsCoveredToo) {
+  ASSERT_NO_FATAL_FAILURE(ExpectTwoMonitorsOnALoudDesktop());
+  Saver saver(" 2", " 0");
+  ASSERT_TRUE(saver.window);
+  ASSERT_TRUE(WaitForFrames(saver));
+  // The new monitor takes the top of the X server's screen and the two
+  // others move down below it; the last full query makes the server report
+  // the new output as connected.
+  ASSERT_TRUE(
+      RunOnHost("xrandr --newmode varominea800x480 29.38 800 840 880 960 480 485 490 510 && "
+                "xrandr --addmode DUMMY2 varominea800x480 && xrandr --fb 1440x1080 "
+                "--output DUMMY0 --pos 640x480 --output DUMMY1 --pos 0x480 "
+                "--output DUMMY2 --mode varominea800x480 --pos 640x0 && xrandr >/dev/null"));
+  ASSERT_TRUE(WaitUntil([] { return GetSystemMetrics(SM_CMONITORS) == 3; }, 10s));
+  int above = -1;
+  EXPECT_TRUE(WaitUntil([&] { return (above = HostNonBlack(640, 0, 800, 480)) == 0; }, 10s))
+      << above << " pixels of the new monitor are not black";
+  EXPECT_EQ(HostNonBlack(0, 480, 640, 480), 0) << "the left monitor";
+  // The primary's margins stay black around the picture (640 x 480 in the
+  // middle of 800 x 600).
+  EXPECT_EQ(HostNonBlack(640, 480, 800, 60), 0) << "the primary's top margin";
+  // The picture, but for its black strips, still in the primary's middle.
+  EXPECT_GT(HostNonBlack(640 + 80, 480 + 60, 640, 480), 640 * 480 * 9 / 10)
+      << "the primary's picture";
+  EXPECT_TRUE(saver.scr.running());
 }
 
 // ---------------------------------------------------------------- stability

@@ -30,7 +30,7 @@ TEST(DialogLayoutTest, MouseTargetsLieApartAndStoredPicturesBeyondTheWindow) {
       EXPECT_FALSE(Overlap(reacting[i], reacting[j])) << i << " and " << j;
     }
   }
-  const Size outer = OuterSize(kPicB);
+  const Size outer{kPicB.width + 8, kPicB.height + 27};
   EXPECT_DOUBLE_EQ(CentredOrigin(300, 200, outer).left, -22.5);
   EXPECT_DOUBLE_EQ(CentredOrigin(300, 200, outer).top, -32.0);
   for (const Box& hidden : {kImgOff, kImgOnY, kPicMbl}) EXPECT_GE(hidden.left, outer.width);
@@ -79,9 +79,9 @@ TEST(DialogLayoutTest, EverySizeAndPositionScalesWithTheDisplayDensity) {
   }
   EXPECT_EQ(ScaleToDpi(kImgSR[0], 144), (Box{36, 48, 143, 30}));
   EXPECT_EQ(ScaleToDpi(kLblOpt[0], 144), (Box{36, 54, 143, 20}));
-  EXPECT_EQ(OuterSizeAt(96), (Size{345, 264}));
-  EXPECT_EQ(OuterSizeAt(144), (Size{518, 396}));
-  EXPECT_EQ(OuterSizeAt(192), (Size{690, 528}));
+  EXPECT_EQ(ClientSizeAt(96), (Size{337, 237}));
+  EXPECT_EQ(ClientSizeAt(144), (Size{506, 356}));
+  EXPECT_EQ(ClientSizeAt(192), (Size{674, 474}));
   // Scaled, the mouse targets still lie apart inside the background box.
   for (int dpi : {120, 144, 168, 192, 240}) {
     const Box background = ScaleToDpi(kPicB, dpi);
@@ -95,6 +95,42 @@ TEST(DialogLayoutTest, EverySizeAndPositionScalesWithTheDisplayDensity) {
       }
     }
   }
+}
+
+// The monitor's density where the window fits the work area, else the
+// highest lower one that does (never below 96); a window larger than the
+// work area keeps its top-left corner inside it.
+TEST(DialogLayoutTest, FitsTheWorkAreaCaptionBarFirst) {
+  const Size frame{18, 75};  // about what a frame measures at 288 dpi
+  const struct {
+    int dpi;
+    Size work;
+    int fitting;
+  } fits[] = {{96, {1024, 768}, 96},   {192, {1024, 768}, 192}, {288, {1024, 768}, 280},
+              {288, {1024, 738}, 268}, {288, {1024, 700}, 253}, {240, {640, 480}, 164},
+              {144, {300, 200}, 96},   {72, {1024, 768}, 72},   {0, {1024, 768}, 96},
+              {288, {2560, 1440}, 288}};
+  for (const auto& c : fits) {
+    const int fitting = FittingDpi(c.dpi, frame, c.work);
+    EXPECT_EQ(fitting, c.fitting) << c.dpi << " on " << c.work.width << "x" << c.work.height;
+    if (fitting > 96 && fitting < c.dpi) {
+      const Size next = ClientSizeAt(fitting + 1);
+      EXPECT_TRUE(next.width + frame.width > c.work.width ||
+                  next.height + frame.height > c.work.height);
+    }
+  }
+  const Box work{0, 0, 1024, 738};  // a task bar 30 px high along the bottom
+  const struct {
+    Point at;
+    Size outer;
+    Point inside;
+  } places[] = {{{340, 252}, {345, 264}, {340, 252}}, {{-6, -8}, {1035, 784}, {0, 0}},
+                {{900, 700}, {345, 264}, {679, 474}}, {{-50, 600}, {345, 264}, {0, 474}},
+                {{100, 100}, {1100, 200}, {0, 100}},  {{100, 100}, {200, 800}, {100, 0}}};
+  for (const auto& c : places) {
+    EXPECT_EQ(InsideWorkArea(c.at, c.outer, work), c.inside) << c.at.x << "," << c.at.y;
+  }
+  EXPECT_EQ(InsideWorkArea({0, 0}, {345, 264}, Box{-640, -480, 640, 480}), (Point{-345, -264}));
 }
 
 // The designed face where it is installed (under either name), else the

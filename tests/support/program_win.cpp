@@ -164,10 +164,14 @@ void PressKey(WORD virtual_key) {
 }
 
 void MoveMouseTo(int x, int y) {
-  // Absolute coordinates are 0..65535 across the screen; aim at the pixel's centre.
-  SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE,
-            static_cast<LONG>((x * 65536LL + 32768) / GetSystemMetrics(SM_CXSCREEN)),
-            static_cast<LONG>((y * 65536LL + 32768) / GetSystemMetrics(SM_CYSCREEN)));
+  // Absolute coordinates are 0..65535 across the virtual screen (every
+  // monitor); aim at the pixel's centre.
+  const long long left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+  const long long top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  SendMouse(
+      MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK,
+      static_cast<LONG>(((x - left) * 65536LL + 32768) / GetSystemMetrics(SM_CXVIRTUALSCREEN)),
+      static_cast<LONG>(((y - top) * 65536LL + 32768) / GetSystemMetrics(SM_CYVIRTUALSCREEN)));
 }
 
 void MouseButtonDown(int button) {
@@ -183,6 +187,30 @@ void ClickAt(int x, int y, int button) {
   MouseButtonDown(button);
   Sleep(30);
   MouseButtonUp(button);
+}
+
+bool RunOnHost(const std::string& shell_command) {
+  static int counter = 0;
+  const std::string marker = "/tmp/varominea-e2e-host-" + std::to_string(GetCurrentProcessId()) +
+                             "-" + std::to_string(++counter);
+  std::wstring marker_here = L"Z:";
+  for (const char c : marker) marker_here += c == '/' ? L'\\' : static_cast<wchar_t>(c);
+  std::string line = "Z:\\bin\\sh -c \"" + shell_command + "; touch " + marker + "\"";
+  std::wstring command(line.begin(), line.end());
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                      &pi)) {
+    return false;
+  }
+  if (pi.hProcess) CloseHandle(pi.hProcess);
+  if (pi.hThread) CloseHandle(pi.hThread);
+  const bool done =
+      WaitUntil([&] { return GetFileAttributesW(marker_here.c_str()) != INVALID_FILE_ATTRIBUTES; },
+                20s, 50ms);
+  DeleteFileW(marker_here.c_str());
+  return done;
 }
 
 std::optional<std::string> ReadBytes(const std::wstring& path) {

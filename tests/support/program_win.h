@@ -86,10 +86,16 @@ int ScreenDpi();
 
 // Real input through SendInput.
 void PressKey(WORD virtual_key);
-void MoveMouseTo(int x, int y);    // absolute screen pixels
+void MoveMouseTo(int x, int y);    // absolute pixels of the virtual screen
 void MouseButtonDown(int button);  // 1 left, 2 right, 4 middle, 8 and 16 the side buttons
 void MouseButtonUp(int button);
 void ClickAt(int x, int y, int button = 1);
+
+// Runs a shell command (ASCII, without double quotes) on the machine that
+// runs Wine, with the X display the test runs on, and waits up to 20 s for
+// it to end. Wine gives no handle to wait on for a host program, so the
+// command leaves a marker file when it is done.
+bool RunOnHost(const std::string& shell_command);
 
 // Files read and written byte for byte.
 std::optional<std::string> ReadBytes(const std::wstring& path);

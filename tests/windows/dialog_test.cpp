@@ -127,8 +127,8 @@ TEST_F(DialogInProcessTest, AfterALinkPressEachPlaceShowsItsOwnCursorAgain) {
 }
 
 // Moved to a monitor of another density, the dialog takes the suggested
-// rectangle and lays itself out again: boxes, fonts and cursors at the new
-// density, and back.
+// position and lays itself out again: boxes, fonts and cursors at the new
+// density, and back, with the client area the background box exactly.
 TEST_F(DialogInProcessTest, DpiChangeTakesTheSuggestedRectangleAndLaysOutAgain) {
   namespace dialog = varominea::dialog;
   Pelmor_P form;
@@ -144,12 +144,17 @@ TEST_F(DialogInProcessTest, DpiChangeTakesTheSuggestedRectangleAndLaysOutAgain) 
   };
   for (const int dpi : {144, 192, 96}) {
     SCOPED_TRACE(dpi);
-    const dialog::Size outer = dialog::OuterSizeAt(dpi);
-    RECT suggested{40, 30, 40 + outer.width, 30 + outer.height};
+    const dialog::Size client = dialog::ClientSizeAt(dpi);
+    RECT suggested{40, 30, 40 + client.width + 8, 30 + client.height + 27};
     SendMessageW(form.hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
                  reinterpret_cast<LPARAM>(&suggested));
     const RECT window = form.WindowRectPixels();
-    EXPECT_TRUE(EqualRect(&window, &suggested));
+    EXPECT_EQ(window.left, 40);
+    EXPECT_EQ(window.top, 30);
+    RECT inside{};
+    GetClientRect(form.hwnd(), &inside);
+    EXPECT_EQ(inside.right, client.width);
+    EXPECT_EQ(inside.bottom, client.height);
     const dialog::Box box = dialog::ScaleToDpi(dialog::kPicB, dpi);
     EXPECT_EQ(form.Pic_B.width(), box.width);
     EXPECT_EQ(form.Pic_B.height(), box.height);
