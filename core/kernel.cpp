@@ -17,6 +17,10 @@
 #endif
 
 namespace varominea {
+
+KernelParamBlock KernelParamsOver(ByteField& field) {
+  return {256, 256, &field.at(1, 2)};
+}
 namespace {
 
 using StepFn = void (*)(std::uint8_t* bytes, std::size_t count);

@@ -17,6 +17,12 @@ struct KernelParamBlock {
 // the processor supports; the others stay callable for tests and benchmarks.
 enum class KernelImpl { Portable, Sse2, Avx2 };
 
+class ByteField;
+
+// The parameter block over a whole field: 256 x 256 displayed cells from
+// cell (1, 2) on.
+KernelParamBlock KernelParamsOver(ByteField& field);
+
 bool KernelImplAvailable(KernelImpl impl);
 void KernelStepWith(KernelImpl impl, const KernelParamBlock* params);
 

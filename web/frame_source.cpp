@@ -68,11 +68,9 @@ std::unique_ptr<FrameSource> FrameSource::Start(std::int16_t proc_pattern,
 
 FrameSource::FrameSource(std::unique_ptr<ByteField> field)
     : field_(std::move(field)),
+      params_(KernelParamsOver(*field_)),
       colours_(PaletteRgba()),
       picture_(new std::uint32_t[std::size_t{kPictureSide} * kPictureSide]) {
-  params_.Width = 256;
-  params_.Height = 256;
-  params_.Bits = &field_->at(1, 2);
   BuildKernel();
   RenderPicture(*field_, colours_, picture_.get());
 }

@@ -223,9 +223,7 @@ class Saver {
       std::fputs("varominea: out of memory\n", stderr);
       return 1;
     }
-    params_.Width = 256;
-    params_.Height = 256;
-    params_.Bits = &field_->at(1, 2);
+    params_ = KernelParamsOver(*field_);
     BuildKernel();
     DibHeaderRecord dib{};
     ReadPAL_Newton(dib);

@@ -187,9 +187,7 @@ class Saver {
       std::fputs("varominea: out of memory\n", stderr);
       return 1;
     }
-    params_.Width = 256;
-    params_.Height = 256;
-    params_.Bits = &field_->at(1, 2);
+    params_ = KernelParamsOver(*field_);
     BuildKernel();
     // Only the colour table is used: the frame is drawn by this program, not
     // blitted from a device-independent bitmap.
