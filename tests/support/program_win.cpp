@@ -116,27 +116,36 @@ Started::Started(const std::wstring& arguments, const char* image_size, const ch
   if (caption) window = WaitForWindow(scr.pid(), caption);
 }
 
+namespace {
+
+struct WindowSearch {
+  DWORD pid;
+  const wchar_t* caption;
+  HWND found;
+};
+
+// A named function, not a lambda: the 32-bit build needs the callback's
+// stdcall convention.
+BOOL CALLBACK VisitWindow(HWND hwnd, LPARAM lparam) {
+  auto* s = reinterpret_cast<WindowSearch*>(lparam);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(hwnd, &owner);
+  if (owner != s->pid || !IsWindowVisible(hwnd)) return TRUE;
+  wchar_t text[256] = {};
+  GetWindowTextW(hwnd, text, 256);
+  if (s->caption && std::wstring(s->caption) != text) return TRUE;
+  s->found = hwnd;
+  return FALSE;
+}
+
+}  // namespace
+
 HWND FindProcessWindow(DWORD pid, const wchar_t* caption, HWND parent) {
-  struct Search {
-    DWORD pid;
-    const wchar_t* caption;
-    HWND found;
-  } search{pid, caption, nullptr};
-  const WNDENUMPROC visit = [](HWND hwnd, LPARAM lparam) -> BOOL {
-    auto* s = reinterpret_cast<Search*>(lparam);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(hwnd, &owner);
-    if (owner != s->pid || !IsWindowVisible(hwnd)) return TRUE;
-    wchar_t text[256] = {};
-    GetWindowTextW(hwnd, text, 256);
-    if (s->caption && std::wstring(s->caption) != text) return TRUE;
-    s->found = hwnd;
-    return FALSE;
-  };
+  WindowSearch search{pid, caption, nullptr};
   if (parent) {
-    EnumChildWindows(parent, visit, reinterpret_cast<LPARAM>(&search));
+    EnumChildWindows(parent, VisitWindow, reinterpret_cast<LPARAM>(&search));
   } else {
-    EnumWindows(visit, reinterpret_cast<LPARAM>(&search));
+    EnumWindows(VisitWindow, reinterpret_cast<LPARAM>(&search));
   }
   return search.found;
 }
