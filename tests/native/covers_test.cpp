@@ -1,0 +1,61 @@
+// The black covers of the monitors the saver's window does not reach.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "saver/covers.h"
+
+namespace varominea {
+namespace {
+
+// The saver's window starts at the primary monitor's top-left corner (0, 0)
+// and reaches right and down; what it leaves of the other monitors gets
+// covers: whole monitors left of or above it, the bands of a monitor it
+// only partly reaches, nothing where a smaller window still holds the
+// primary, and every monitor when the window has no area.
+TEST(CoverTest, MonitorsOrTheirPartsOutsideTheWindow) {
+  using Rects = std::vector<ScreenRect>;
+  const ScreenRect primary{0, 0, 800, 600};
+  const ScreenRect window{0, 0, 12000, 9000};
+  const struct {
+    const char* name;
+    Rects monitors;
+    ScreenRect window;
+    Rects parts;
+  } cases[] = {
+      {"one monitor", {primary}, window, {}},
+      {"left, unequal heights", {primary, {-640, 0, 0, 480}}, window, {{-640, 0, 0, 480}}},
+      {"left, reaching above", {primary, {-640, -100, 0, 380}}, window, {{-640, -100, 0, 380}}},
+      {"above", {primary, {0, -768, 1024, 0}}, window, {{0, -768, 1024, 0}}},
+      {"right and below, inside the window",
+       {primary, {800, 0, 2720, 1080}, {0, 600, 800, 1200}},
+       window,
+       {}},
+      {"right, reaching above the window",
+       {primary, {800, -300, 1600, 300}},
+       window,
+       {{800, -300, 1600, 0}}},
+      {"window cut short by the platform",
+       {primary, {800, 0, 1600, 600}},
+       {0, 0, 1000, 700},
+       {{1000, 0, 1600, 600}}},
+      {"window inside a monitor",
+       {{-100, -100, 900, 700}},
+       {0, 0, 800, 600},
+       {{-100, -100, 900, 0}, {-100, 600, 900, 700}, {-100, 0, 0, 600}, {800, 0, 900, 600}}},
+      {"mirrored and empty monitors",
+       {primary, {-640, 0, 0, 480}, {-640, 0, 0, 480}, {5, 5, 5, 9}},
+       window,
+       {{-640, 0, 0, 480}}},
+      {"window without area",
+       {primary, {-640, 0, 0, 480}},
+       {0, 0, 0, 0},
+       {primary, {-640, 0, 0, 480}}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(UncoveredParts(c.monitors, c.window), c.parts) << c.name;
+  }
+}
+
+}  // namespace
+}  // namespace varominea
