@@ -26,6 +26,8 @@ done
 sleep "$seconds"
 display="$(cat "$display_file")"
 rm -f "$display_file"
+# The runner has already said why it could not start.
+[[ -n "$display" ]] || { wait "$runner" 2>/dev/null; exit 1; }
 if import -display "$display" -window root build/saver.png 2>/dev/null; then
   echo "run: screenshot of display $display saved as build/saver.png"
 fi

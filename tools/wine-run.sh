@@ -79,7 +79,8 @@ else
   Xvfb -displayfd 3 -screen 0 "${screen}x24" -nolisten tcp -nolisten unix -listen local \
     3>"$fdfile" >/dev/null 2>&1 &
   xvfb_pid=$!
-  for _ in $(seq 100); do
+  # Usually under a second; a busy machine may take several.
+  for _ in $(seq 400); do
     [[ -s "$fdfile" ]] && break
     sleep 0.05
   done
