@@ -25,6 +25,7 @@
 #include "core/pixel_field.h"
 #include "fractional-scale-v1-client-protocol.h"
 #include "linux/frame_layout.h"
+#include "linux/frame_rate.h"
 #include "linux/pixel_format.h"
 #include "linux/wayland/wayland_logic.h"
 #include "viewporter-client-protocol.h"
@@ -35,6 +36,7 @@ namespace varominea::wayland {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using x11::FrameRateReport;
 using x11::Options;
 
 constexpr char kTitle[] = "ヴァロミネア";
@@ -240,7 +242,7 @@ class Saver {
 
     started_ = true;
     outputs_.ForEach([&](Output& output) { MakeSurface(output); });
-    fps_since_ = Clock::now();
+    frame_rate_.Start(options_.fps);
     auto next_step = Clock::now();
     for (;;) {
       if (end_) return *end_;
@@ -262,7 +264,7 @@ class Saver {
         outputs_.ForEach([&](Output& output) {
           if (PaceFor(output, now) == Pace::Ready) Draw(output, now);
         });
-        CountFrame();
+        frame_rate_.CountFrame();
         next_step = now + std::chrono::microseconds(options_.delay_us);
         continue;
       }
@@ -330,19 +332,6 @@ class Saver {
     output.waiting_since = now;
     buffer.MarkBusy();
     wl_surface_commit(surface);
-  }
-
-  void CountFrame() {
-    if (!options_.fps) return;
-    ++fps_frames_;
-    const auto now = Clock::now();
-    const std::chrono::duration<double> elapsed = now - fps_since_;
-    if (elapsed.count() >= 1.0) {
-      std::fprintf(stderr, "varominea: %.1f frames per second\n",
-                   static_cast<double>(fps_frames_) / elapsed.count());
-      fps_frames_ = 0;
-      fps_since_ = now;
-    }
   }
 
   // Waits for the compositor or a signal, up to `timeout` (for ever when
@@ -689,8 +678,7 @@ class Saver {
   bool started_ = false;
   bool closed_pending_ = false;
   std::optional<int> end_;
-  Clock::time_point fps_since_;
-  long fps_frames_ = 0;
+  FrameRateReport frame_rate_;
 
   // Last, so that the surfaces go before the globals they were made from.
   OutputList<Seat> seats_;

@@ -23,6 +23,7 @@
 #include "core/patterns.h"
 #include "core/pixel_field.h"
 #include "linux/frame_layout.h"
+#include "linux/frame_rate.h"
 #include "linux/pixel_format.h"
 #include "linux/x11/server_stretch.h"
 #include "linux/x11/x11_owners.h"
@@ -213,7 +214,7 @@ class Saver {
     int width = 0, height = 0;
     if (!WindowSize(width, height)) return 0;
     LayOut(width, height);
-    fps_since_ = Clock::now();
+    frame_rate_.Start(options_.fps);
     for (;;) {
       if (const auto status = HandleEvents()) return *status;
       if (foreign_) {
@@ -225,7 +226,7 @@ class Saver {
       }
       KernelStep(&params_);
       DrawFrame();
-      CountFrame();
+      frame_rate_.CountFrame();
       if (const auto status = Pause()) return *status;
     }
   }
@@ -526,19 +527,6 @@ class Saver {
     }
   }
 
-  void CountFrame() {
-    if (!options_.fps) return;
-    ++fps_frames_;
-    const auto now = Clock::now();
-    const std::chrono::duration<double> elapsed = now - fps_since_;
-    if (elapsed.count() >= 1.0) {
-      std::fprintf(stderr, "varominea: %.1f frames per second\n",
-                   static_cast<double>(fps_frames_) / elapsed.count());
-      fps_frames_ = 0;
-      fps_since_ = now;
-    }
-  }
-
   Display* const display_;
   const Options options_;
   const Stretch stretch_choice_;
@@ -568,8 +556,7 @@ class Saver {
   ServerStretch stretch_;
   bool single_run_ = false;
 
-  Clock::time_point fps_since_;
-  long fps_frames_ = 0;
+  FrameRateReport frame_rate_;
 };
 
 }  // namespace
