@@ -178,7 +178,11 @@ TEST_F(X11SaverTest, OwnWindowIsTitledAndEndsWhenClosed) {
           if (XGetWindowProperty(d, children[i], net_wm_name, 0, 64, False, utf8, &type, &format,
                                  &items, &after, &value) == Success &&
               value != nullptr) {
-            if (std::string(reinterpret_cast<char*>(value), items) == "ヴァロミネア") {
+            // The title is set before the window is mapped: wait for both.
+            XWindowAttributes shown{};
+            if (std::string(reinterpret_cast<char*>(value), items) == "ヴァロミネア" &&
+                XGetWindowAttributes(d, children[i], &shown) != 0 &&
+                shown.map_state == IsViewable) {
               found = children[i];
             }
             XFree(value);
