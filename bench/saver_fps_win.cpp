@@ -15,9 +15,9 @@
 #include "core/patterns.h"
 #include "core/placement.h"
 #include "core/shared_values.h"
-#include "platform/app_win.h"
-#include "platform/handles_win.h"
-#include "saver/pelmor_s.h"
+#include "windows/platform/app_win.h"
+#include "windows/platform/handles_win.h"
+#include "windows/saver/pelmor_s.h"
 
 namespace {
 

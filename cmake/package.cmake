@@ -11,7 +11,7 @@ add_compile_definitions(
 
 # The manifest names the same version; the resource script finds the
 # configured copy through the include path.
-configure_file("${CMAKE_SOURCE_DIR}/resources/varominea.manifest.in"
+configure_file("${CMAKE_SOURCE_DIR}/windows/resources/varominea.manifest.in"
                "${CMAKE_BINARY_DIR}/generated/varominea.manifest" @ONLY)
 add_compile_options($<$<COMPILE_LANGUAGE:RC>:-I${CMAKE_BINARY_DIR}/generated>)
 
@@ -22,7 +22,7 @@ option(VAROMINEA_REPRODUCIBLE
        "Build byte-identical programs in any folder at any time (package builds)" OFF)
 if(VAROMINEA_REPRODUCIBLE)
   # Debug information and __FILE__ name sources relative to the source
-  # folder ("startup/winmain.cpp") and the build folder as "."; the build
+  # folder ("windows/startup/winmain.cpp") and the build folder as "."; the build
   # folder may lie inside the source folder, so its mapping comes last,
   # which makes it win.
   add_compile_options($<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_SOURCE_DIR}/=>

@@ -18,13 +18,13 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   list(APPEND VAROMINEA_PE_FLAGS -Wl,--high-entropy-va)
 endif()
 
-add_executable(Varominea WIN32 startup/winmain.cpp resources/varominea.rc)
+add_executable(Varominea WIN32 windows/startup/winmain.cpp windows/resources/varominea.rc)
 set_target_properties(Varominea PROPERTIES OUTPUT_NAME Varominea SUFFIX ".scr"
                                            RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 target_link_libraries(Varominea PRIVATE varominea_win varominea_warnings)
 target_link_options(Varominea PRIVATE ${VAROMINEA_PE_FLAGS} -municode)
-target_include_directories(Varominea PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/resources)
-set_property(SOURCE resources/varominea.rc APPEND PROPERTY COMPILE_DEFINITIONS
+target_include_directories(Varominea PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/windows/resources)
+set_property(SOURCE windows/resources/varominea.rc APPEND PROPERTY COMPILE_DEFINITIONS
              VAROMINEA_HOME_PAGE_RC="${VAROMINEA_HOME_PAGE}")
 # windres reads the resource script as UTF-8 (it says so with a pragma).
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")

@@ -3,7 +3,7 @@
 #
 #   tools/package.sh [--out DIR] [--build DIR]
 #
-#   DIR/Varominea-<version>-setup.exe    the 64-bit installer (installer/varominea.nsi)
+#   DIR/Varominea-<version>-setup.exe    the 64-bit installer (windows/installer/varominea.nsi)
 #   DIR/Varominea-<version>-windows.zip  x64/ and x86/Varominea.scr, stripped;
 #                                        README.txt for users; LICENSE.txt
 #   DIR/Varominea-<version>-symbols.zip  the debug information split off both
@@ -82,12 +82,12 @@ done
 # Texts for Windows users: CRLF, and a byte-order mark so that every editor
 # reads the Japanese as UTF-8.
 to_windows_text() { printf '\xef\xbb\xbf'; sed -e "s/@VERSION@/$version/g" -e 's/$/\r/' "$1"; }
-to_windows_text installer/readme.txt >"$stage/windows/README.txt"
+to_windows_text windows/installer/readme.txt >"$stage/windows/README.txt"
 sed 's/$/\r/' LICENSE >"$stage/windows/LICENSE.txt"
 # The installer stores its page picture with the file's time stamp: staged,
 # the picture gets the source date as well.
 mkdir -p "$stage/installer"
-cp resources/installer.bmp "$stage/installer/"
+cp windows/resources/installer.bmp "$stage/installer/"
 
 find "$stage" -type d -exec chmod 755 {} + -o -type f -exec chmod 644 {} +
 find "$stage" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
@@ -101,8 +101,8 @@ make_zip "$stage/windows" "$out/$name-windows.zip"
 make_zip "$stage/symbols" "$out/$name-symbols.zip"
 
 makensis -V2 -WX -DVERSION="$version" -DSCR="$stage/windows/x64/Varominea.scr" \
-  -DLICENSE="$stage/windows/LICENSE.txt" -DICON="$root/resources/varominea.ico" \
-  -DPICTURE="$stage/installer/installer.bmp" -DOUTFILE="$out/$name-setup.exe" installer/varominea.nsi
+  -DLICENSE="$stage/windows/LICENSE.txt" -DICON="$root/windows/resources/varominea.ico" \
+  -DPICTURE="$stage/installer/installer.bmp" -DOUTFILE="$out/$name-setup.exe" windows/installer/varominea.nsi
 
 (cd "$out" && sha256sum "$name-setup.exe" "$name-windows.zip" "$name-symbols.zip" >SHA256SUMS)
 echo "=== package: $out"

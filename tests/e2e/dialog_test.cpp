@@ -11,12 +11,12 @@
 #include <tuple>
 #include <vector>
 
-#include "resources/resource_ids.h"
-#include "resources/texts.h"
-#include "settings_dialog/layout.h"
 #include "tests/support/held_file_win.h"
 #include "tests/support/link_handler_win.h"
 #include "tests/support/program_win.h"
+#include "windows/resources/resource_ids.h"
+#include "windows/resources/texts.h"
+#include "windows/settings_dialog/layout.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <utility>
 
-#include "resources/texts.h"
 #include "tests/support/program_win.h"
+#include "windows/resources/texts.h"
 
 namespace {
 

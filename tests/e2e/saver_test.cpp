@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "core/placement.h"
-#include "resources/texts.h"
 #include "tests/support/frame_probe_win.h"
 #include "tests/support/program_win.h"
+#include "windows/resources/texts.h"
 
 // after <windows.h>
 #include <winternl.h>

@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "resources/texts.h"
 #include "tests/support/program_win.h"
+#include "windows/resources/texts.h"
 
 namespace {
 

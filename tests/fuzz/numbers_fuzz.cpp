@@ -9,7 +9,7 @@
 
 #include "core/numbers.h"
 #include "core/setting_text.h"
-#include "startup/command_line.h"
+#include "windows/startup/command_line.h"
 
 static void Check(bool condition) {
   if (!condition) std::abort();

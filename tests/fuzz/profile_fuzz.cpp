@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "settings/profile.h"
+#include "windows/settings/profile.h"
 
 using varominea::profile::GetProfileValue;
 using varominea::profile::SetProfileValue;

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "saver/covers.h"
+#include "windows/saver/covers.h"
 
 namespace varominea {
 namespace {

@@ -1,6 +1,6 @@
 // The settings dialog's geometry: controls, outer size, centring, tiling.
-#include "settings_dialog/caption_font.h"
-#include "settings_dialog/layout.h"
+#include "windows/settings_dialog/caption_font.h"
+#include "windows/settings_dialog/layout.h"
 
 #include <gtest/gtest.h>
 

@@ -1,15 +1,15 @@
 // The settings file's byte-exact profile reader and writer, what a save
 // writes, and how long a locked file is waited for.
-#include "settings/profile.h"
+#include "windows/settings/profile.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "resources/texts.h"
-#include "settings/lock_wait.h"
-#include "settings/settings_save.h"
+#include "windows/resources/texts.h"
+#include "windows/settings/lock_wait.h"
+#include "windows/settings/settings_save.h"
 
 namespace varominea::profile {
 namespace {

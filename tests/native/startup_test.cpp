@@ -6,7 +6,7 @@
 
 #include "core/numbers.h"
 #include "core/setting_text.h"
-#include "startup/command_line.h"
+#include "windows/startup/command_line.h"
 
 namespace varominea {
 namespace {

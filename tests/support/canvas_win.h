@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "platform/handles_win.h"
+#include "windows/platform/handles_win.h"
 
 namespace test {
 

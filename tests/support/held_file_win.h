@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "platform/handles_win.h"
+#include "windows/platform/handles_win.h"
 
 namespace test {
 

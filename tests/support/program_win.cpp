@@ -6,7 +6,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "resources/texts.h"
+#include "windows/resources/texts.h"
 
 namespace e2e {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-#include "platform/handles_win.h"
+#include "windows/platform/handles_win.h"
 
 namespace test {
 

@@ -1,6 +1,6 @@
 #include "tests/support/settings_text.h"
 
-#include "resources/texts.h"
+#include "windows/resources/texts.h"
 
 namespace test {
 

@@ -9,13 +9,13 @@
 #include <vector>
 
 #include "core/shared_values.h"
-#include "platform/app_win.h"
-#include "platform/handles_win.h"
-#include "settings_dialog/layout.h"
-#include "settings_dialog/pelmor_p.h"
-#include "settings_dialog/zoom_win.h"
 #include "tests/support/link_handler_win.h"
 #include "tests/support/wait.h"
+#include "windows/platform/app_win.h"
+#include "windows/platform/handles_win.h"
+#include "windows/settings_dialog/layout.h"
+#include "windows/settings_dialog/pelmor_p.h"
+#include "windows/settings_dialog/zoom_win.h"
 
 namespace {
 

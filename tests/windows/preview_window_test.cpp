@@ -7,13 +7,13 @@
 #include <tuple>
 #include <utility>
 
-#include "platform/handles_win.h"
-#include "platform/picture_win.h"
-#include "preview/pelmor_r.h"
-#include "resources/resource_ids.h"
 #include "tests/support/host_window_win.h"
 #include "tests/support/screen_win.h"
 #include "tests/support/wait.h"
+#include "windows/platform/handles_win.h"
+#include "windows/platform/picture_win.h"
+#include "windows/preview/pelmor_r.h"
+#include "windows/resources/resource_ids.h"
 
 namespace {
 

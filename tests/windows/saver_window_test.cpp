@@ -9,10 +9,10 @@
 #include "core/patterns.h"
 #include "core/placement.h"
 #include "core/shared_values.h"
-#include "platform/app_win.h"
-#include "saver/pelmor_s.h"
 #include "tests/support/canvas_win.h"
 #include "tests/support/cells.h"
+#include "windows/platform/app_win.h"
+#include "windows/saver/pelmor_s.h"
 
 namespace varominea {
 namespace {

@@ -10,14 +10,14 @@
 #include <vector>
 
 #include "core/shared_values.h"
-#include "platform/app_win.h"
-#include "platform/handles_win.h"
-#include "resources/texts.h"
-#include "settings/profile.h"
-#include "settings/profile_file_win.h"
-#include "settings/settings_win.h"
 #include "tests/support/held_file_win.h"
 #include "tests/support/settings_text.h"
+#include "windows/platform/app_win.h"
+#include "windows/platform/handles_win.h"
+#include "windows/resources/texts.h"
+#include "windows/settings/profile.h"
+#include "windows/settings/profile_file_win.h"
+#include "windows/settings/settings_win.h"
 
 namespace {
 

@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/app_win.h"
-#include "platform/form_win.h"
-#include "platform/label_win.h"
-#include "platform/picture_box_win.h"
 #include "tests/support/canvas_win.h"
 #include "tests/support/wait.h"
+#include "windows/platform/app_win.h"
+#include "windows/platform/form_win.h"
+#include "windows/platform/label_win.h"
+#include "windows/platform/picture_box_win.h"
 
 namespace {
 

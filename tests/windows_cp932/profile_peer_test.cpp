@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/app_win.h"
-#include "resources/texts.h"
-#include "settings/profile.h"
-#include "settings/profile_file_win.h"
+#include "windows/platform/app_win.h"
+#include "windows/resources/texts.h"
+#include "windows/settings/profile.h"
+#include "windows/settings/profile_file_win.h"
 
 namespace {
 

@@ -51,7 +51,7 @@ Bytes ButtonHandCur();  // 32 x 32, 4-bit palette, hot spot (12, 1)
 Bytes LinkHandCur();    // 32 x 32, 1-bit, hot spot (12, 10)
 
 struct ArtFile {
-  std::string name;  // file name under resources/
+  std::string name;  // file name under windows/resources/
   Bytes bytes;
 };
 // Every file the generator writes, in a fixed order.

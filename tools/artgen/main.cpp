@@ -1,4 +1,4 @@
-// Writes the program's artwork into a folder (by default resources/ of the
+// Writes the program's artwork into a folder (by default windows/resources/ of the
 // source tree): tools/artgen OUTPUT_FOLDER
 #include <cstdio>
 #include <fstream>

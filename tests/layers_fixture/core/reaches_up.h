@@ -1,4 +1,4 @@
 // A core header that reaches up to the toolkit.
 #pragma once
 
-#include "platform/window_win.h"
+#include "windows/platform/window_win.h"

@@ -1,0 +1,261 @@
+#include "windows/saver/pelmor_s.h"
+
+#include <algorithm>
+#include <cstddef>
+
+#include "core/dib_header.h"
+#include "core/kernel.h"
+#include "core/numbers.h"
+#include "core/patterns.h"
+#include "core/placement.h"
+#include "core/shared_values.h"
+#include "core/steps.h"
+#include "windows/platform/app_win.h"
+#include "windows/resources/texts.h"
+#include "windows/saver/covers.h"
+
+namespace varominea {
+namespace {
+
+// DibHeader is handed to the platform as its BITMAPINFO.
+static_assert(sizeof(BitmapInfoHeader) == sizeof(BITMAPINFOHEADER));
+static_assert(offsetof(DibHeaderRecord, bmiColors) == offsetof(BITMAPINFO, bmiColors));
+static_assert(sizeof(RgbQuad) == sizeof(RGBQUAD));
+
+constexpr COLORREF kBlack = RGB(0, 0, 0);
+
+platform::PictureBoxDesign DisplayDesign() {
+  platform::PictureBoxDesign design;
+  design.back_color = kBlack;
+  design.border = false;
+  return design;
+}
+
+}  // namespace
+
+Pelmor_S::Pelmor_S(bool command_line_empty)
+    : Form(platform::FormDesign{texts::kSaverCaption, platform::BorderStyle::None, kBlack,
+                                /*key_preview=*/true}),
+      Display(*this, DisplayDesign()),
+      Timer1(*this, 1),
+      MonitorTimer(*this, 1000),
+      command_line_empty_(command_line_empty) {
+  Display.OnClick = [this] { Display_Click(); };
+  Display.OnMouseDown = [this](const platform::MouseEvent& e) { Display_MouseDown(e); };
+  Display.OnMouseMove = [this](const platform::MouseEvent& e) { Display_MouseMove(e); };
+  Timer1.OnTimer = [this] { Timer1_Timer(); };
+  MonitorTimer.OnTimer = [this] {
+    const std::vector<RECT> monitors = platform::MonitorRects();
+    if (!std::equal(monitors.begin(), monitors.end(), covered_monitors_.begin(),
+                    covered_monitors_.end(),
+                    [](const RECT& a, const RECT& b) { return EqualRect(&a, &b) != FALSE; })) {
+      CoverOtherMonitors();
+    }
+  };
+}
+
+void Pelmor_S::Form_Load() {
+  const platform::ScreenMetrics screen = platform::Screen();
+  IgnoringErrors step;
+
+  // The window's outer size is the screen's times the twips per pixel:
+  // larger than the screen, of which only the top-left part is seen.
+  step([&] {
+    const RECT r = WindowRectPixels();
+    MovePixels(r.left, r.top, SaverWindowExtentPx(screen.width_px, screen.dpi_x),
+               SaverWindowExtentPx(screen.height_px, screen.dpi_y));
+  });
+  // The screen in pixels, kept in 16 bits; an extent beyond leaves 0.
+  step([&] {
+    const auto width = ToInt16(screen.width_px);
+    if (width) screen_px_.width = *width;
+  });
+  step([&] {
+    const auto height = ToInt16(screen.height_px);
+    if (height) screen_px_.height = *height;
+  });
+  // The window covers the screen from its top-left corner, black behind
+  // everything.
+  step([&] {
+    const RECT r = WindowRectPixels();
+    MovePixels(0, 0, r.right - r.left, r.bottom - r.top);
+  });
+  step([&] { SetBackColor(kBlack); });
+  step([&] { Display.SetBackColor(kBlack); });
+  // The drawing area: the whole screen or a fixed size, as ImageSize says;
+  // an unknown setting leaves it empty.
+  step([&] {
+    if (const auto area = DrawingAreaFor(ImageSize, screen_px_.width, screen_px_.height)) {
+      drawing_area_ = *area;
+    }
+  });
+  // Display takes that size where it is, then moves to the middle of the
+  // screen, one axis after the other; an odd margin puts the half pixel where
+  // rounding half to even puts it.
+  step([&] {
+    const POINT at = DisplayPosition();
+    Display.Move(at.x, at.y, drawing_area_.width, drawing_area_.height);
+  });
+  step([&] {
+    const auto pixel = CentredPixel(screen_px_.width, drawing_area_.width);
+    if (pixel) Display.Move(*pixel, DisplayPosition().y, drawing_area_.width, drawing_area_.height);
+  });
+  step([&] {
+    const auto pixel = CentredPixel(screen_px_.height, drawing_area_.height);
+    if (pixel) Display.Move(DisplayPosition().x, *pixel, drawing_area_.width, drawing_area_.height);
+  });
+  // The colour table, then the zero-filled byte field and the parameter
+  // block that points into it; without a field its address stays unset and
+  // the first tick ends the program.
+  step([&] { ReadPAL_Newton(DibHeader); });
+  step([&] { PixelField = ByteField::Allocate(); });
+  step([&] { KernelParams.Width = 256; });
+  step([&] { KernelParams.Height = 256; });
+  step([&] {
+    if (PixelField) KernelParams.Bits = &PixelField->at(1, 2);
+  });
+  // The bitmap header over the field, and the fastest frame step.
+  step([&] { FillDibHeader(DibHeader, KernelParams); });
+  step([&] { BuildKernel(); });
+  // Shown normal and active, with the keyboard focus on Display so that its
+  // keys reach the form's key preview, and then above every other window.
+  step([&] { SetWindowStateNormal(); });
+  step([&] {
+    Show();
+    Display.SetFocus();
+  });
+  step([&] {
+    ApiResult =
+        SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+  });
+  // Monitors left of or above the primary one (or beyond a window the
+  // platform cut short) get black covers of their own.
+  step([&] { CoverOtherMonitors(); });
+  step([&] { MonitorTimer.SetEnabled(true); });
+  // The animation starts from the message loop, once set-up has returned.
+  step([&] { Timer1.SetEnabled(true); });
+}
+
+void Pelmor_S::CoverOtherMonitors() {
+  covers_.clear();
+  if (!loaded()) return;
+  const auto rect = [](const RECT& r) { return ScreenRect{r.left, r.top, r.right, r.bottom}; };
+  covered_monitors_ = platform::MonitorRects();
+  std::vector<ScreenRect> monitors;
+  for (const RECT& monitor : covered_monitors_) monitors.push_back(rect(monitor));
+  for (const ScreenRect& part : UncoveredParts(monitors, rect(WindowRectPixels()))) {
+    auto cover = std::make_unique<platform::CoverWindow>(
+        RECT{part.left, part.top, part.right, part.bottom}, hwnd());
+    cover->OnButtonDown = [this] { EndSaver(); };
+    cover->OnKeyDown = [this] { EndSaver(); };
+    cover->OnMouseMove = [this](POINT at) { Cover_MouseMove(at); };
+    covers_.push_back(std::move(cover));
+  }
+}
+
+void Pelmor_S::Cover_MouseMove(POINT screen) {
+  ScreenToClient(Display.hwnd(), &screen);
+  Display_MouseMove(platform::MouseEvent{0, platform::ShiftState(), static_cast<float>(screen.x),
+                                         static_cast<float>(screen.y)});
+}
+
+LRESULT Pelmor_S::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_DISPLAYCHANGE && loaded()) {
+    CoverOtherMonitors();
+    SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+  }
+  return Form::HandleMessage(message, wparam, lparam);
+}
+
+POINT Pelmor_S::DisplayPosition() const {
+  RECT r{};
+  GetWindowRect(Display.hwnd(), &r);
+  POINT at{r.left, r.top};
+  ScreenToClient(hwnd(), &at);
+  return at;
+}
+
+void Pelmor_S::Timer1_Timer() {
+  Timer1.SetEnabled(false);
+  if (ProcPattern != 0) {
+    FillRingPattern();
+  } else {
+    FillSquarePattern();
+  }
+}
+
+bool Pelmor_S::FieldReady() {
+  return PixelField != nullptr && KernelParams.Bits == &PixelField->at(1, 2) &&
+         KernelParams.Width == 256 && KernelParams.Height == 256;
+}
+
+void Pelmor_S::FillRingPattern() {
+  // Without a field there is nothing to fill, step or show.
+  if (!FieldReady()) platform::EndProgram();
+  FillRingField(*PixelField, ClockSeededUniform());
+  RunAnimation(KernelParams.Bits);
+}
+
+void Pelmor_S::FillSquarePattern() {
+  if (!FieldReady()) platform::EndProgram();
+  FillSquareField(*PixelField);
+  RunAnimation(KernelParams.Bits);
+}
+
+void Pelmor_S::RunAnimation(std::uint8_t* bits) {
+  const KernelParamBlock* const params = &KernelParams;
+  const FrameBlit blit = FrameBlitFor(drawing_area_.width, drawing_area_.height);
+  const auto* const header = reinterpret_cast<const BITMAPINFO*>(&DibHeader);
+  std::uint32_t frames = 0;
+  StopFlag = 0;
+  for (;;) {
+    ApiResult = KernelStep(params);
+    {
+      const platform::WindowDc dc(Display.hwnd());
+      if (!dc) platform::EndProgram();
+      ApiResult = StretchDIBits(dc.get(), blit.dest_x, blit.dest_y, blit.dest_width,
+                                blit.dest_height, blit.src_x, blit.src_y, blit.src_width,
+                                blit.src_height, bits, header, DIB_RGB_COLORS, SRCCOPY);
+    }
+    if (frame_limit_ != 0 && ++frames >= frame_limit_) StopFlag = -1;
+    platform::DoEvents();
+    // The input handlers run inside the pump and may have released the
+    // field: nothing may touch it before this test.
+    if (StopFlag != 0) return;
+  }
+}
+
+void Pelmor_S::EndSaver() {
+  StopFlag = -1;
+  Unload();
+}
+
+void Pelmor_S::Form_KeyDown(std::int16_t /*key_code*/, std::int16_t /*shift*/) {
+  EndSaver();
+}
+
+void Pelmor_S::Form_MouseDown(const platform::MouseEvent& /*e*/) {
+  EndSaver();
+}
+
+void Pelmor_S::Display_MouseDown(const platform::MouseEvent& /*e*/) {
+  EndSaver();
+}
+
+void Pelmor_S::Display_Click() {
+  EndSaver();
+}
+
+void Pelmor_S::Display_MouseMove(const platform::MouseEvent& e) {
+  if (move_detector_.IsRealMove(command_line_empty_, e.x, e.y)) EndSaver();
+}
+
+void Pelmor_S::Form_QueryUnload(std::int16_t& /*cancel*/, platform::UnloadReason /*reason*/) {
+  PixelField.reset();
+}
+
+void Pelmor_S::Form_Unload(std::int16_t& /*cancel*/) {
+  platform::EndProgram();
+}
+
+}  // namespace varominea
