@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "windows/resources/texts.h"
 #include "windows/settings/lock_wait.h"
 #include "windows/settings/settings_save.h"
+#include "windows/settings/temp_name.h"
 
 namespace varominea::profile {
 namespace {
@@ -331,6 +333,22 @@ TEST(LockWaitTest, RetriesComeQuicklyFirstAndEndWithTheWait) {
   }
   // A clock that jumps past the end (a busy machine) gets no more attempts.
   EXPECT_EQ(PauseBeforeRetry(3, 5000, 3000), std::nullopt);
+}
+
+// A writer's own temporary names give back its process id, whatever their
+// numbers; names that only look alike belong to no one.
+TEST(TempNameTest, OwnNamesTellTheirProcessAndLookalikesNone) {
+  EXPECT_EQ(TempFileSuffix(0x1a2b, 0x3c4d5e6f, 0), L".1a2b-3c4d5e6f-0.tmp");
+  for (const auto& [pid, tick, attempt] :
+       {std::tuple{0u, 0u, 0u}, {0xffffffffu, 0xffffffffu, 0xffffffffu}, {0x80000000u, 1u, 31u}}) {
+    EXPECT_EQ(TempFileOwner(L"v.ini" + TempFileSuffix(pid, tick, attempt), L"v.ini"), pid);
+  }
+  for (const wchar_t* name :
+       {L"v.ini.1a2b-3c4d-0.tmp.bak", L"v.ini.1A2B-3c4d-0.tmp", L"v.ini.1a2b-3c4d.tmp",
+        L"v.ini.1a2b-3c4d-0-1.tmp", L"v.ini.x1-1-0.tmp", L"v.ini.123456789-1-0.tmp",
+        L"v.ini.-1-0.tmp", L"xv.ini.1-2-3.tmp", L"v.ini1-2-3.tmp", L"v.ini.1-2-.tmp"}) {
+    EXPECT_EQ(TempFileOwner(name, L"v.ini"), std::nullopt) << testing::PrintToString(name);
+  }
 }
 
 }  // namespace

@@ -11,12 +11,13 @@
 
 #include "core/shared_values.h"
 #include "tests/support/held_file_win.h"
+#include "tests/support/profile_file_win.h"
 #include "tests/support/settings_text.h"
 #include "windows/platform/app_win.h"
 #include "windows/platform/handles_win.h"
 #include "windows/resources/texts.h"
+#include "windows/settings/file_replace_win.h"
 #include "windows/settings/profile.h"
-#include "windows/settings/profile_file_win.h"
 #include "windows/settings/settings_win.h"
 
 namespace {
@@ -55,7 +56,14 @@ void Put(const std::wstring& path, const std::string& bytes) {
 }
 
 using test::HeldFile;
+using test::ReadProfileValue;
 using test::SettingsText;
+using test::WriteProfileValue;
+
+// Saves one setting's text.
+bool WriteSettingTo(const SettingsFiles& files, const std::string& key, const std::string& value) {
+  return WriteSettingsTo(files, {{key, value}});
+}
 
 // Saves both settings, as the dialog does.
 bool SaveBoth(const SettingsFiles& files, const std::string& image_size,
@@ -100,7 +108,7 @@ TEST_F(SettingsFileTest, PerUserCopyLivesUnderLocalAppDataAndReadingCreatesNothi
   LoadSettingsFrom(files_);
   EXPECT_EQ(ImageSize, 0);  // a missing key is an empty value
   EXPECT_EQ(ProcPattern, 0);
-  EXPECT_EQ(ReadIni("Section", texts::kKeyImageSize, files_.beside_program), "");
+  EXPECT_EQ(ReadProfileValue(files_.beside_program, "Section", texts::kKeyImageSize), "");
   EXPECT_TRUE(Entries(program_folder_).empty());
   EXPECT_TRUE(Entries(local_app_data_).empty());
 }
@@ -186,20 +194,20 @@ TEST_F(SettingsFileTest, AFailedWriteKeepsTheOldFile) {
   // A folder named like the file is neither read nor replaced.
   ASSERT_TRUE(CreateDirectoryW(files_.beside_program.c_str(), nullptr));
   ApiResult = 1;
-  EXPECT_FALSE(WriteIniValue("Section", texts::kKeyImageSize, " 1", files_.beside_program));
+  EXPECT_FALSE(WriteSettingTo({files_.beside_program, L""}, texts::kKeyImageSize, " 1"));
   EXPECT_EQ(ApiResult, 0);
-  EXPECT_EQ(ReadIni("Section", texts::kKeyImageSize, files_.beside_program), "");
+  EXPECT_EQ(ReadProfileValue(files_.beside_program, "Section", texts::kKeyImageSize), "");
   EXPECT_TRUE(GetFileAttributesW(files_.beside_program.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
 
   // Nor is a file too large to be a profile.
   const std::wstring large = program_folder_ + L"\\large.ini";
   Put(large, std::string(profile::kMaxProfileFileBytes + 1, 'x'));
-  EXPECT_EQ(profile::WriteProfileValue(large, "Section", "k", "1"), profile::WriteResult::Failed);
+  EXPECT_EQ(WriteProfileValue(large, "Section", "k", "1"), profile::WriteResult::Failed);
   EXPECT_EQ(Bytes(large), std::nullopt);
   DeleteFileW(large.c_str());
 
   const std::wstring nowhere = program_folder_ + L"\\missing\\x.ini";
-  EXPECT_NE(profile::WriteProfileValue(nowhere, "Section", "k", "1"), profile::WriteResult::Stored);
+  EXPECT_NE(WriteProfileValue(nowhere, "Section", "k", "1"), profile::WriteResult::Stored);
   EXPECT_EQ(profile::ReadFileBytes(nowhere).state, profile::FileState::Missing);
   EXPECT_EQ(Entries(program_folder_), Names{texts::kSettingsFileName});
 }

@@ -1,5 +1,5 @@
-// The settings file: ReadIni, WriteIniValue, LoadSettings and the save of the
-// settings, with a per-user copy for folders that cannot be written.
+// The settings file: LoadSettings and the save of the settings, with a
+// per-user copy for folders that cannot be written.
 #include "windows/settings/settings_win.h"
 
 #include <shlobj.h>
@@ -81,15 +81,6 @@ SettingsFiles CurrentSettingsFiles() {
   return {SettingsPath(), PerUserSettingsPath()};
 }
 
-std::string ReadIni(const std::string& section, const std::string& key, const std::wstring& file) {
-  return profile::ReadProfileValue(file, section, key);
-}
-
-bool WriteIniValue(const std::string& section, const std::string& key, const std::string& value,
-                   const std::wstring& file) {
-  return StoreValues(section, {{key, value}}, file) == profile::WriteResult::Stored;
-}
-
 void LoadSettingsFrom(const SettingsFiles& files) {
   IgnoringErrors step;
   std::wstring path = files.beside_program;
@@ -156,10 +147,6 @@ bool WriteSettingsTo(const SettingsFiles& files, const std::vector<profile::Entr
     }
   }
   return StoreValues(texts::kSection, entries, files.per_user) == WriteResult::Stored;
-}
-
-bool WriteSettingTo(const SettingsFiles& files, const std::string& key, const std::string& value) {
-  return WriteSettingsTo(files, {{key, value}});
 }
 
 bool WriteSettings(const std::vector<profile::Entry>& entries) {

@@ -1,6 +1,6 @@
-// The settings file: one key's read and write, the load of both settings and
-// their save, with a per-user copy for folders that cannot be written.
-// The *From/*To forms name the files explicitly; the others use the real ones.
+// The settings file: the load of both settings and their save, with a
+// per-user copy for folders that cannot be written. The *From/*To forms name
+// the files explicitly; the others use the real ones.
 #pragma once
 
 #include <string>
@@ -10,12 +10,6 @@
 
 namespace varominea {
 
-// One key's value from a profile file ("" when the file, section or key is
-// missing).
-std::string ReadIni(const std::string& section, const std::string& key, const std::wstring& file);
-// Writes one key's value; true when it was stored. ApiResult says the same.
-bool WriteIniValue(const std::string& section, const std::string& key, const std::string& value,
-                   const std::wstring& file);
 // Fills ImageSize and ProcPattern from the settings file, and SettingsKnown
 // with whether it could be read.
 void LoadSettings();
@@ -50,7 +44,5 @@ void LoadSettingsFrom(const SettingsFiles& files);
 // values were stored where the next load reads them. IniValue keeps the last
 // value.
 bool WriteSettingsTo(const SettingsFiles& files, const std::vector<profile::Entry>& entries);
-// The same for one setting.
-bool WriteSettingTo(const SettingsFiles& files, const std::string& key, const std::string& value);
 
 }  // namespace varominea
