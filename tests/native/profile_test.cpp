@@ -278,27 +278,60 @@ TEST(ProfileTest, NamesAndValuesThatWouldNotReadBackAreRefused) {
   }
 }
 
-// A save writes both keys, each in the file's number form, when the file was
-// read: values the user left alone go back as they were read (an
-// out-of-range 7 included). A setting the file could not give is written
-// only when the user picked it, never as the default it holds meanwhile.
-TEST(SaveTest, OnlyKnownOrPickedSettingsAreWritten) {
+// A save writes what the user changed, and writes back what they left alone,
+// in the file's number form (an out-of-range 7 included), unless the file
+// now holds another value that someone stored since the dialog opened. A
+// setting the file could not give is written only when the user picked it,
+// never as the default it holds meanwhile.
+TEST(SaveTest, ChangedKnownOrPickedSettingsAreWritten) {
   using Entries = std::vector<Entry>;
   const struct {
-    std::int16_t size, pattern;
+    const char* file_now;  // '@' the size key, '#' the pattern key
+    std::int16_t size, opened_size, pattern, opened_pattern;
     bool known, size_picked, pattern_picked;
     Entries expected;
   } cases[] = {
-      {7, 0, true, false, false, {{kKeyImageSize, " 7"}, {kKeyProcPattern, " 0"}}},
-      {2, -1, true, true, false, {{kKeyImageSize, " 2"}, {kKeyProcPattern, "-1"}}},
-      {0, 0, false, false, false, {}},
-      {0, 1, false, false, true, {{kKeyProcPattern, " 1"}}},
-      {2, 0, false, true, true, {{kKeyImageSize, " 2"}, {kKeyProcPattern, " 0"}}},
+      {"[Section]\r\n@=7\r\n#=0",
+       7,
+       7,
+       0,
+       0,
+       true,
+       false,
+       false,
+       {{kKeyImageSize, " 7"}, {kKeyProcPattern, " 0"}}},
+      {"[Section]\r\n@= 1\r\n#=-1",
+       2,
+       1,
+       -1,
+       -1,
+       true,
+       true,
+       false,
+       {{kKeyImageSize, " 2"}, {kKeyProcPattern, "-1"}}},
+      {"", 0, 0, 0, 0, false, false, false, {}},
+      {"", 0, 0, 1, 0, false, false, true, {{kKeyProcPattern, " 1"}}},
+      {"", 2, 0, 0, 0, false, true, true, {{kKeyImageSize, " 2"}, {kKeyProcPattern, " 0"}}},
+      // Another dialog stored 800 * 600 after this one opened on 640 * 480.
+      {"[Section]\r\n@= 1\r\n#= 1", 2, 2, 0, 1, true, false, true, {{kKeyProcPattern, " 0"}}},
+      {"[Section]\r\n@= 1\r\n#=1.5", 2, 2, 1, 1, true, true, false, {{kKeyProcPattern, " 1"}}},
+      {"[Other]\r\nx=1",
+       1,
+       1,
+       0,
+       0,
+       true,
+       false,
+       false,
+       {{kKeyImageSize, " 1"}, {kKeyProcPattern, " 0"}}},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.file_now);
     const Entries entries =
-        EntriesToSave({{kKeyImageSize, c.size, c.known, c.size_picked},
-                       {kKeyProcPattern, c.pattern, c.known, c.pattern_picked}});
+        EntriesToSave(SettingsFile(false, c.file_now),
+                      {{kKeyImageSize, c.size, c.opened_size, c.known, c.size_picked},
+                       {kKeyProcPattern, c.pattern, c.opened_pattern, c.known, c.pattern_picked}},
+                      '.', kAsciiOnly);
     ASSERT_EQ(entries.size(), c.expected.size()) << c.size << "/" << c.pattern;
     for (std::size_t i = 0; i < entries.size(); ++i) {
       EXPECT_EQ(entries[i].key, c.expected[i].key);

@@ -60,16 +60,22 @@ using test::ReadProfileValue;
 using test::SettingsText;
 using test::WriteProfileValue;
 
-// Saves one setting's text.
-bool WriteSettingTo(const SettingsFiles& files, const std::string& key, const std::string& value) {
-  return WriteSettingsTo(files, {{key, value}});
+// A setting the user picked, with nothing known of the file: it is written
+// whatever the file holds.
+SettingToSave Picked(const char* key, const std::string& value) {
+  return {key, static_cast<std::int16_t>(std::stoi(value)), 0, false, true};
 }
 
-// Saves both settings, as the dialog does.
+// Saves one setting (" 2").
+bool WriteSettingTo(const SettingsFiles& files, const char* key, const std::string& value) {
+  return SaveSettingsTo(files, {Picked(key, value)});
+}
+
+// Saves both settings in one write.
 bool SaveBoth(const SettingsFiles& files, const std::string& image_size,
               const std::string& proc_pattern) {
-  return WriteSettingsTo(
-      files, {{texts::kKeyImageSize, image_size}, {texts::kKeyProcPattern, proc_pattern}});
+  return SaveSettingsTo(files, {Picked(texts::kKeyImageSize, image_size),
+                                Picked(texts::kKeyProcPattern, proc_pattern)});
 }
 
 // A fresh folder for one test, with LOCALAPPDATA pointing into it; the

@@ -13,9 +13,14 @@ std::string ProfileValueOf(const FileBytes& file, std::string_view section, std:
 
 WriteResult WriteProfileValues(const std::wstring& path, std::string_view section,
                                const std::vector<Entry>& entries) {
+  return WriteProfileValues(path, section, [&entries](std::string_view) { return entries; });
+}
+
+WriteResult WriteProfileValues(const std::wstring& path, std::string_view section,
+                               const EntriesFor& entries_for) {
   return ChangeFileContents(path, [&](const std::optional<std::string>& old) {
     std::optional<std::string> bytes = old.value_or(std::string());
-    for (const Entry& entry : entries) {
+    for (const Entry& entry : entries_for(*bytes)) {
       if (bytes) bytes = SetProfileValue(*bytes, section, entry.key, entry.value, kCodePage932);
     }
     return bytes;

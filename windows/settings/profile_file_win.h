@@ -3,6 +3,7 @@
 // and UTF-8 files' text converted through code page 932.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,5 +22,13 @@ std::string ProfileValueOf(const FileBytes& file, std::string_view section, std:
 // none, and anything but Stored leaves the file with its old contents.
 WriteResult WriteProfileValues(const std::wstring& path, std::string_view section,
                                const std::vector<Entry>& entries);
+
+// The same for the entries `entries_for` picks from the file's contents as
+// they are while the file is held ("" for a file this write creates). It may
+// be asked more than once, each time about newer contents; the entries of
+// its last answer are the ones stored.
+using EntriesFor = std::function<std::vector<Entry>(std::string_view contents)>;
+WriteResult WriteProfileValues(const std::wstring& path, std::string_view section,
+                               const EntriesFor& entries_for);
 
 }  // namespace varominea::profile

@@ -4,14 +4,17 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
+#include "core/numbers.h"
 #include "core/setting_text.h"
 #include "core/shared_values.h"
 #include "core/steps.h"
 #include "windows/platform/app_win.h"
 #include "windows/resources/texts.h"
+#include "windows/settings/code_page_win.h"
 #include "windows/settings/profile_file_win.h"
 
 namespace varominea {
@@ -57,10 +60,9 @@ char UserDecimalSeparator() {
 
 // Writes keys' values in one write, telling how it went; ApiResult gets the
 // success flag, which the settings dialog reads.
-profile::WriteResult StoreValues(const std::string& section,
-                                 const std::vector<profile::Entry>& entries,
-                                 const std::wstring& file) {
-  const profile::WriteResult result = profile::WriteProfileValues(file, section, entries);
+template <class Entries>
+profile::WriteResult StoreValues(const Entries& entries, const std::wstring& file) {
+  const profile::WriteResult result = profile::WriteProfileValues(file, texts::kSection, entries);
   ApiResult = result == profile::WriteResult::Stored ? 1 : 0;
   return result;
 }
@@ -112,20 +114,30 @@ void LoadSettings() {
   LoadSettingsFrom(CurrentSettingsFiles());
 }
 
-bool WriteSettingsTo(const SettingsFiles& files, const std::vector<profile::Entry>& entries) {
+bool SaveSettingsTo(const SettingsFiles& files, const std::vector<SettingToSave>& settings) {
   using profile::WriteResult;
-  if (entries.empty()) {
+  const auto last = std::find_if(settings.rbegin(), settings.rend(),
+                                 [](const SettingToSave& s) { return s.known || s.picked; });
+  if (last == settings.rend()) {
     ApiResult = 1;
     return true;
   }
-  IniValue = entries.back().value;
-  const WriteResult beside = StoreValues(texts::kSection, entries, files.beside_program);
+  IniValue = SignPadded(last->value);
+  const char separator = UserDecimalSeparator();
+  // Which settings go into a file is decided on its contents as the write
+  // holds it, so that a value another dialog stored since this one opened
+  // is seen; `chosen` keeps the last decision.
+  std::vector<profile::Entry> chosen;
+  const profile::EntriesFor entries_for = [&](std::string_view contents) {
+    chosen = EntriesToSave(contents, settings, separator, profile::kCodePage932);
+    return chosen;
+  };
+  const WriteResult beside = StoreValues(entries_for, files.beside_program);
   if (files.per_user.empty()) return beside == WriteResult::Stored;
   const bool per_user_exists = profile::IsExistingFile(files.per_user);
   if (beside == WriteResult::Stored) {
     // Keep an existing per-user copy, which the next load reads first, in step.
-    return !per_user_exists ||
-           StoreValues(texts::kSection, entries, files.per_user) == WriteResult::Stored;
+    return !per_user_exists || StoreValues(chosen, files.per_user) == WriteResult::Stored;
   }
   // Only a folder that cannot be written sends the settings to the per-user
   // copy. A file that another program keeps locked, or one that cannot be
@@ -146,11 +158,11 @@ bool WriteSettingsTo(const SettingsFiles& files, const std::vector<profile::Entr
       return false;
     }
   }
-  return StoreValues(texts::kSection, entries, files.per_user) == WriteResult::Stored;
+  return StoreValues(entries_for, files.per_user) == WriteResult::Stored;
 }
 
-bool WriteSettings(const std::vector<profile::Entry>& entries) {
-  return WriteSettingsTo(CurrentSettingsFiles(), entries);
+bool SaveSettings(const std::vector<SettingToSave>& settings) {
+  return SaveSettingsTo(CurrentSettingsFiles(), settings);
 }
 
 }  // namespace varominea

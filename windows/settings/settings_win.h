@@ -6,17 +6,18 @@
 #include <string>
 #include <vector>
 
-#include "windows/settings/profile.h"
+#include "windows/settings/settings_save.h"
 
 namespace varominea {
 
 // Fills ImageSize and ProcPattern from the settings file, and SettingsKnown
 // with whether it could be read.
 void LoadSettings();
-// Writes settings' texts, all in one write, to the settings file beside the
-// executable, or, when that folder cannot be written, to the per-user copy;
-// true when they were stored in one of them (and when there are none).
-bool WriteSettings(const std::vector<profile::Entry>& entries);
+// Saves the settings the dialog shows, all in one write, to the settings
+// file beside the executable, or, when that folder cannot be written, to the
+// per-user copy; true when they were stored in one of them (and when there
+// are none to write).
+bool SaveSettings(const std::vector<SettingToSave>& settings);
 // The settings file beside the executable.
 std::wstring SettingsPath();
 
@@ -36,13 +37,14 @@ SettingsFiles CurrentSettingsFiles();
 // settings keep their values.
 void LoadSettingsFrom(const SettingsFiles& files);
 
-// Writes settings beside the program, all in one write; when the program's
+// Writes the settings EntriesToSave picks from the file as it is when the
+// save holds it, beside the program, all in one write; when the program's
 // folder cannot be written, to the per-user copy (made from the file beside
 // the program the first time). A file another program keeps locked fails the
 // save instead. When it succeeds and a per-user copy exists, that copy gets
-// the values too, so the next load sees them. True, and ApiResult 1, when the
-// values were stored where the next load reads them. IniValue keeps the last
-// value.
-bool WriteSettingsTo(const SettingsFiles& files, const std::vector<profile::Entry>& entries);
+// the same values too, so the next load sees them. True, and ApiResult 1,
+// when the values were stored where the next load reads them. IniValue keeps
+// the text of the last setting that is known or picked.
+bool SaveSettingsTo(const SettingsFiles& files, const std::vector<SettingToSave>& settings);
 
 }  // namespace varominea
