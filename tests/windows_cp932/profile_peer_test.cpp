@@ -130,6 +130,8 @@ TEST_F(ProfilePeerTest, BothReadersAgreeOnHandWrittenFiles) {
       "[Section]\r" + k + "=1\rx=2\r",
       "[Section]\r\nx=3\r" + k + "=4\n[Other]\r" + k + "=5",
       "\xEF\xBB\xBF[Section]\rx=9",
+      "\xEF\xBB\xBF[Section]\r\n" + std::string(reinterpret_cast<const char*>(u8"画像のｻｲｽﾞ")) +
+          "=6\r\nx=\xE3\x81\x82\r\n",
       Utf16File(std::wstring(L"[section]\r\n") + varominea::texts::kKeyImageSizeText +
                 L" = 6\r\nX=7"),
       Utf16File(std::wstring(L"[Section]\r") + varominea::texts::kKeyImageSizeText + L"=8\r"),
