@@ -263,6 +263,25 @@ TEST_F(SettingsFileTest, AFileHeldByAnotherProgramIsWaitedForNeverWorkedAround) 
   }
 }
 
+// The per-user copy, which a load reads first, held past the wait: the save
+// fails as a whole, and the file beside the program keeps its old contents
+// too, so the next start still shows one state of the settings.
+TEST_F(SettingsFileTest, ASaveThatCannotReachThePerUserCopyChangesNeitherFile) {
+  const std::string before = SettingsText(" 1", " 1");
+  Put(files_.beside_program, before);
+  CreateDirectoryW((local_app_data_ + L"\\" + texts::kPerUserFolder).c_str(), nullptr);
+  Put(files_.per_user, before);
+  {
+    HeldFile held(files_.per_user, 0, profile::kLockedFileWaitMs + 1500);
+    ASSERT_TRUE(held.held());
+    ApiResult = 1;
+    EXPECT_FALSE(WriteSettingTo(files_, texts::kKeyImageSize, " 2"));
+    EXPECT_EQ(ApiResult, 0);
+  }
+  EXPECT_EQ(Bytes(files_.beside_program), before);
+  EXPECT_EQ(Bytes(files_.per_user), before);
+}
+
 // Temporary files of the writer's own naming that a process ended halfway
 // left beside the settings file go with the next save; files that only look
 // alike, and one that a running process may still be writing, stay.

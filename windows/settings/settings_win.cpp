@@ -132,12 +132,17 @@ bool SaveSettingsTo(const SettingsFiles& files, const std::vector<SettingToSave>
     chosen = EntriesToSave(contents, settings, separator, profile::kCodePage932);
     return chosen;
   };
+  if (!files.per_user.empty() && profile::IsExistingFile(files.per_user)) {
+    // A load reads an existing per-user copy first: the save goes there, or
+    // nowhere. Only once it is stored does the file beside the program get
+    // the same values, where it can; the copy holds them either way.
+    if (StoreValues(entries_for, files.per_user) != WriteResult::Stored) return false;
+    if (!chosen.empty()) profile::WriteProfileValues(files.beside_program, texts::kSection, chosen);
+    return true;
+  }
   const WriteResult beside = StoreValues(entries_for, files.beside_program);
-  if (files.per_user.empty()) return beside == WriteResult::Stored;
-  const bool per_user_exists = profile::IsExistingFile(files.per_user);
-  if (beside == WriteResult::Stored) {
-    // Keep an existing per-user copy, which the next load reads first, in step.
-    return !per_user_exists || StoreValues(chosen, files.per_user) == WriteResult::Stored;
+  if (beside == WriteResult::Stored || files.per_user.empty()) {
+    return beside == WriteResult::Stored;
   }
   // Only a folder that cannot be written sends the settings to the per-user
   // copy. A file that another program keeps locked, or one that cannot be
@@ -145,18 +150,16 @@ bool SaveSettingsTo(const SettingsFiles& files, const std::vector<SettingToSave>
   // made now would hide every later change of the file beside the program.
   if (beside != WriteResult::NotWritable) return false;
   CreateDirectoryW(FolderOf(files.per_user).c_str(), nullptr);
-  if (!per_user_exists) {
-    // The copy starts as the file beside the program, so that the settings
-    // kept there are not lost; without its contents there is no copy.
-    const profile::FileBytes old = profile::ReadFileBytes(files.beside_program);
-    const bool copied =
-        old.state == profile::FileState::Read
-            ? profile::ReplaceFileContents(files.per_user, old.bytes) == WriteResult::Stored
-            : !profile::IsExistingFile(files.beside_program);
-    if (!copied) {
-      ApiResult = 0;
-      return false;
-    }
+  // The copy starts as the file beside the program, so that the settings
+  // kept there are not lost; without its contents there is no copy.
+  const profile::FileBytes old = profile::ReadFileBytes(files.beside_program);
+  const bool copied =
+      old.state == profile::FileState::Read
+          ? profile::ReplaceFileContents(files.per_user, old.bytes) == WriteResult::Stored
+          : !profile::IsExistingFile(files.beside_program);
+  if (!copied) {
+    ApiResult = 0;
+    return false;
   }
   return StoreValues(entries_for, files.per_user) == WriteResult::Stored;
 }

@@ -38,13 +38,14 @@ SettingsFiles CurrentSettingsFiles();
 void LoadSettingsFrom(const SettingsFiles& files);
 
 // Writes the settings EntriesToSave picks from the file as it is when the
-// save holds it, beside the program, all in one write; when the program's
-// folder cannot be written, to the per-user copy (made from the file beside
-// the program the first time). A file another program keeps locked fails the
-// save instead. When it succeeds and a per-user copy exists, that copy gets
-// the same values too, so the next load sees them. True, and ApiResult 1,
-// when the values were stored where the next load reads them. IniValue keeps
-// the text of the last setting that is known or picked.
+// save holds it, all in one write, to the file the next load reads: an
+// existing per-user copy (the file beside the program then gets the same
+// values after it, where it can), else the file beside the program; when the
+// program's folder cannot be written, a per-user copy made from that file.
+// A file another program keeps locked fails the save, and leaves both files
+// as they were. True, and ApiResult 1, when the values were stored where the
+// next load reads them. IniValue keeps the text of the last setting that is
+// known or picked.
 bool SaveSettingsTo(const SettingsFiles& files, const std::vector<SettingToSave>& settings);
 
 }  // namespace varominea
