@@ -366,6 +366,22 @@ TEST(DialogTest, ASettingsFileHeldAsItOpensIsNeverShownOrSavedAsDefaults) {
   }
 }
 
+// Two people, two sessions, one settings file: while this dialog is open the
+// other one stores 800 * 600. This user picks only A, and the save keeps the
+// other's size, which this user left as it was found.
+TEST(DialogTest, ASaveKeepsWhatAnotherDialogStoredInAnOptionLeftAlone) {
+  ScrFolder folder(" 2", " 1");
+  Dialog d(folder);
+  ASSERT_TRUE(d.ready());
+  ASSERT_TRUE(WriteBytes(folder.settings(), SettingsText(" 1", " 1")));
+  d.Click(dialog::kLblOptPT[0]);
+  EXPECT_TRUE(d.FacesBecome(dialog::kImgPT, "LU"));
+  EXPECT_EQ(d.Faces(dialog::kImgSR), "UUL");
+  d.Click(dialog::kLblK[0]);
+  ASSERT_TRUE(d.Ends());
+  EXPECT_EQ(ReadBytes(folder.settings()), SettingsText(" 1", " 0"));
+}
+
 TEST(DialogTest, OptionsReactToAnyButtonOnTheirCaptionsOnlyAndSaveSavesWhereverReleased) {
   ScrFolder folder(" 0", " 1");
   Dialog d(folder);

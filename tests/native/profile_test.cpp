@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "windows/resources/texts.h"
 #include "windows/settings/lock_wait.h"
 #include "windows/settings/settings_save.h"
+#include "windows/settings/temp_name.h"
 
 namespace varominea::profile {
 namespace {
@@ -56,16 +58,24 @@ std::string Utf16File(std::u16string_view text) {
   return bytes;
 }
 
+// The two setting keys in UTF-8.
+const std::string kImageSize8 = reinterpret_cast<const char*>(u8"画像のｻｲｽﾞ");
+const std::string kProcPattern8 = reinterpret_cast<const char*>(u8"処理ﾊﾟﾀｰﾝ");
+
 // A settings file from ASCII text in which '@' stands for the image size key
-// and '#' for the pattern key, in Shift-JIS or in UTF-16LE.
-std::string SettingsFile(bool utf16, std::string_view pattern) {
-  std::string shift_jis;
+// and '#' for the pattern key, in Shift-JIS, in UTF-8 or in UTF-16LE (each
+// of the last two after its byte-order mark).
+std::string SettingsFile(ProfileEncoding encoding, std::string_view pattern) {
+  std::string shift_jis, utf8 = "\xEF\xBB\xBF";
   std::u16string wide;
   for (const char c : pattern) {
     shift_jis += c == '@' ? kKeyImageSize : c == '#' ? kKeyProcPattern : std::string(1, c);
+    utf8 += c == '@' ? kImageSize8 : c == '#' ? kProcPattern8 : std::string(1, c);
     wide += c == '@' ? kImageSize16 : c == '#' ? kProcPattern16 : std::u16string(1, char16_t(c));
   }
-  return utf16 ? Utf16File(wide) : shift_jis;
+  return encoding == ProfileEncoding::Utf16Le ? Utf16File(wide)
+         : encoding == ProfileEncoding::Utf8  ? utf8
+                                              : shift_jis;
 }
 
 TEST(ProfileTest, BothSettingsRoundTripInTheKnownLayout) {
@@ -79,14 +89,16 @@ TEST(ProfileTest, BothSettingsRoundTripInTheKnownLayout) {
   EXPECT_EQ(file, "[Section]\r\n" + Line(kKeyImageSize, "-2") + Line(kKeyProcPattern, " 1"));
 }
 
-// Files that editors save: either encoding, any line end. Both settings are
-// found, and a save changes the values only, in the file's encoding and with
-// its line ends.
+// Files that editors save: any of the three encodings, any line end. Both
+// settings are found, and a save changes the values only, in the file's
+// encoding and with its line ends.
 TEST(ProfileTest, BothSettingsSurviveEditorsEncodingsAndLineEnds) {
-  for (const bool utf16 : {false, true}) {
+  using enum ProfileEncoding;
+  for (const ProfileEncoding encoding : {ShiftJis, Utf8, Utf16Le}) {
     for (const std::string e : {"\r\n", "\n", "\r"}) {
-      SCOPED_TRACE(testing::PrintToString(e) + (utf16 ? " UTF-16" : " Shift-JIS"));
-      const auto file = [&](const std::string& text) { return SettingsFile(utf16, text); };
+      SCOPED_TRACE(testing::PrintToString(e) + " encoding " +
+                   std::to_string(static_cast<int>(encoding)));
+      const auto file = [&](const std::string& text) { return SettingsFile(encoding, text); };
       const std::string both = file("[Section]" + e + "@= 2" + e + "#=1" + e);
       EXPECT_EQ(GetProfileValue(both, kSection, kKeyImageSize, kKeys), "2");
       EXPECT_EQ(GetProfileValue(both, kSection, kKeyProcPattern, kKeys), "1");
@@ -99,15 +111,27 @@ TEST(ProfileTest, BothSettingsSurviveEditorsEncodingsAndLineEnds) {
                 file("; by hand" + e + "[Section]" + e + "@= 1" + e));
     }
     // Mixed line ends: each line keeps its own.
-    const std::string mixed = SettingsFile(utf16, "[Section]\r\n@= 2\r#= 1\n");
+    const std::string mixed = SettingsFile(encoding, "[Section]\r\n@= 2\r#= 1\n");
     EXPECT_EQ(GetProfileValue(mixed, kSection, kKeyImageSize, kKeys), "2");
     EXPECT_EQ(GetProfileValue(mixed, kSection, kKeyProcPattern, kKeys), "1");
     EXPECT_EQ(SetProfileValue(mixed, kSection, kKeyProcPattern, " 0", kKeys),
-              SettingsFile(utf16, "[Section]\r\n@= 2\r#= 0\n"));
+              SettingsFile(encoding, "[Section]\r\n@= 2\r#= 0\n"));
+    // A new file (the mark alone) stays in its encoding.
+    if (encoding != ShiftJis) {
+      EXPECT_EQ(SetProfileValue(SettingsFile(encoding, ""), kSection, kKeyImageSize, " 1", kKeys),
+                SettingsFile(encoding, "[Section]\r\n@= 1\r\n"));
+    }
   }
-  // A new UTF-16 file (the mark alone) stays UTF-16.
-  EXPECT_EQ(SetProfileValue(Utf16File(u""), kSection, kKeyImageSize, " 1", kKeys),
-            SettingsFile(true, "[Section]\r\n@= 1\r\n"));
+  // In a UTF-8 file everything else stays byte for byte: text in any script
+  // and bytes that are no UTF-8 at all.
+  const std::string others = reinterpret_cast<const char*>(u8"; 設定 \U0001F600 \u00E9") +
+                             std::string("\xFF\xC0\xAF\xED\xA0\x80\xF0\x9F\r\n");
+  const std::string before = SettingsFile(Utf8, "[Section]\r\n") + others +
+                             SettingsFile(Utf8, "@=5\r\n").substr(3) + "x=\xE9\r\n";
+  EXPECT_EQ(GetProfileValue(before, kSection, kKeyImageSize, kKeys), "5");
+  std::string after = before;
+  after.replace(after.find("=5"), 2, "= 1");
+  EXPECT_EQ(SetProfileValue(before, kSection, kKeyImageSize, " 1", kKeys), after);
 }
 
 // UTF-16 files follow the Shift-JIS rules per code unit; what the conversion
@@ -276,27 +300,60 @@ TEST(ProfileTest, NamesAndValuesThatWouldNotReadBackAreRefused) {
   }
 }
 
-// A save writes both keys, each in the file's number form, when the file was
-// read: values the user left alone go back as they were read (an
-// out-of-range 7 included). A setting the file could not give is written
-// only when the user picked it, never as the default it holds meanwhile.
-TEST(SaveTest, OnlyKnownOrPickedSettingsAreWritten) {
+// A save writes what the user changed, and writes back what they left alone,
+// in the file's number form (an out-of-range 7 included), unless the file
+// now holds another value that someone stored since the dialog opened. A
+// setting the file could not give is written only when the user picked it,
+// never as the default it holds meanwhile.
+TEST(SaveTest, ChangedKnownOrPickedSettingsAreWritten) {
   using Entries = std::vector<Entry>;
   const struct {
-    std::int16_t size, pattern;
+    const char* file_now;  // '@' the size key, '#' the pattern key
+    std::int16_t size, opened_size, pattern, opened_pattern;
     bool known, size_picked, pattern_picked;
     Entries expected;
   } cases[] = {
-      {7, 0, true, false, false, {{kKeyImageSize, " 7"}, {kKeyProcPattern, " 0"}}},
-      {2, -1, true, true, false, {{kKeyImageSize, " 2"}, {kKeyProcPattern, "-1"}}},
-      {0, 0, false, false, false, {}},
-      {0, 1, false, false, true, {{kKeyProcPattern, " 1"}}},
-      {2, 0, false, true, true, {{kKeyImageSize, " 2"}, {kKeyProcPattern, " 0"}}},
+      {"[Section]\r\n@=7\r\n#=0",
+       7,
+       7,
+       0,
+       0,
+       true,
+       false,
+       false,
+       {{kKeyImageSize, " 7"}, {kKeyProcPattern, " 0"}}},
+      {"[Section]\r\n@= 1\r\n#=-1",
+       2,
+       1,
+       -1,
+       -1,
+       true,
+       true,
+       false,
+       {{kKeyImageSize, " 2"}, {kKeyProcPattern, "-1"}}},
+      {"", 0, 0, 0, 0, false, false, false, {}},
+      {"", 0, 0, 1, 0, false, false, true, {{kKeyProcPattern, " 1"}}},
+      {"", 2, 0, 0, 0, false, true, true, {{kKeyImageSize, " 2"}, {kKeyProcPattern, " 0"}}},
+      // Another dialog stored 800 * 600 after this one opened on 640 * 480.
+      {"[Section]\r\n@= 1\r\n#= 1", 2, 2, 0, 1, true, false, true, {{kKeyProcPattern, " 0"}}},
+      {"[Section]\r\n@= 1\r\n#=1.5", 2, 2, 1, 1, true, true, false, {{kKeyProcPattern, " 1"}}},
+      {"[Other]\r\nx=1",
+       1,
+       1,
+       0,
+       0,
+       true,
+       false,
+       false,
+       {{kKeyImageSize, " 1"}, {kKeyProcPattern, " 0"}}},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.file_now);
     const Entries entries =
-        EntriesToSave({{kKeyImageSize, c.size, c.known, c.size_picked},
-                       {kKeyProcPattern, c.pattern, c.known, c.pattern_picked}});
+        EntriesToSave(SettingsFile(ProfileEncoding::ShiftJis, c.file_now),
+                      {{kKeyImageSize, c.size, c.opened_size, c.known, c.size_picked},
+                       {kKeyProcPattern, c.pattern, c.opened_pattern, c.known, c.pattern_picked}},
+                      '.', kAsciiOnly);
     ASSERT_EQ(entries.size(), c.expected.size()) << c.size << "/" << c.pattern;
     for (std::size_t i = 0; i < entries.size(); ++i) {
       EXPECT_EQ(entries[i].key, c.expected[i].key);
@@ -331,6 +388,22 @@ TEST(LockWaitTest, RetriesComeQuicklyFirstAndEndWithTheWait) {
   }
   // A clock that jumps past the end (a busy machine) gets no more attempts.
   EXPECT_EQ(PauseBeforeRetry(3, 5000, 3000), std::nullopt);
+}
+
+// A writer's own temporary names give back its process id, whatever their
+// numbers; names that only look alike belong to no one.
+TEST(TempNameTest, OwnNamesTellTheirProcessAndLookalikesNone) {
+  EXPECT_EQ(TempFileSuffix(0x1a2b, 0x3c4d5e6f, 0), L".1a2b-3c4d5e6f-0.tmp");
+  for (const auto& [pid, tick, attempt] :
+       {std::tuple{0u, 0u, 0u}, {0xffffffffu, 0xffffffffu, 0xffffffffu}, {0x80000000u, 1u, 31u}}) {
+    EXPECT_EQ(TempFileOwner(L"v.ini" + TempFileSuffix(pid, tick, attempt), L"v.ini"), pid);
+  }
+  for (const wchar_t* name :
+       {L"v.ini.1a2b-3c4d-0.tmp.bak", L"v.ini.1A2B-3c4d-0.tmp", L"v.ini.1a2b-3c4d.tmp",
+        L"v.ini.1a2b-3c4d-0-1.tmp", L"v.ini.x1-1-0.tmp", L"v.ini.123456789-1-0.tmp",
+        L"v.ini.-1-0.tmp", L"xv.ini.1-2-3.tmp", L"v.ini1-2-3.tmp", L"v.ini.1-2-.tmp"}) {
+    EXPECT_EQ(TempFileOwner(name, L"v.ini"), std::nullopt) << testing::PrintToString(name);
+  }
 }
 
 }  // namespace

@@ -11,12 +11,13 @@
 
 #include "core/shared_values.h"
 #include "tests/support/held_file_win.h"
+#include "tests/support/profile_file_win.h"
 #include "tests/support/settings_text.h"
 #include "windows/platform/app_win.h"
 #include "windows/platform/handles_win.h"
 #include "windows/resources/texts.h"
+#include "windows/settings/file_replace_win.h"
 #include "windows/settings/profile.h"
-#include "windows/settings/profile_file_win.h"
 #include "windows/settings/settings_win.h"
 
 namespace {
@@ -55,13 +56,26 @@ void Put(const std::wstring& path, const std::string& bytes) {
 }
 
 using test::HeldFile;
+using test::ReadProfileValue;
 using test::SettingsText;
+using test::WriteProfileValue;
 
-// Saves both settings, as the dialog does.
+// A setting the user picked, with nothing known of the file: it is written
+// whatever the file holds.
+SettingToSave Picked(const char* key, const std::string& value) {
+  return {key, static_cast<std::int16_t>(std::stoi(value)), 0, false, true};
+}
+
+// Saves one setting (" 2").
+bool WriteSettingTo(const SettingsFiles& files, const char* key, const std::string& value) {
+  return SaveSettingsTo(files, {Picked(key, value)});
+}
+
+// Saves both settings in one write.
 bool SaveBoth(const SettingsFiles& files, const std::string& image_size,
               const std::string& proc_pattern) {
-  return WriteSettingsTo(
-      files, {{texts::kKeyImageSize, image_size}, {texts::kKeyProcPattern, proc_pattern}});
+  return SaveSettingsTo(files, {Picked(texts::kKeyImageSize, image_size),
+                                Picked(texts::kKeyProcPattern, proc_pattern)});
 }
 
 // A fresh folder for one test, with LOCALAPPDATA pointing into it; the
@@ -100,7 +114,7 @@ TEST_F(SettingsFileTest, PerUserCopyLivesUnderLocalAppDataAndReadingCreatesNothi
   LoadSettingsFrom(files_);
   EXPECT_EQ(ImageSize, 0);  // a missing key is an empty value
   EXPECT_EQ(ProcPattern, 0);
-  EXPECT_EQ(ReadIni("Section", texts::kKeyImageSize, files_.beside_program), "");
+  EXPECT_EQ(ReadProfileValue(files_.beside_program, "Section", texts::kKeyImageSize), "");
   EXPECT_TRUE(Entries(program_folder_).empty());
   EXPECT_TRUE(Entries(local_app_data_).empty());
 }
@@ -186,20 +200,20 @@ TEST_F(SettingsFileTest, AFailedWriteKeepsTheOldFile) {
   // A folder named like the file is neither read nor replaced.
   ASSERT_TRUE(CreateDirectoryW(files_.beside_program.c_str(), nullptr));
   ApiResult = 1;
-  EXPECT_FALSE(WriteIniValue("Section", texts::kKeyImageSize, " 1", files_.beside_program));
+  EXPECT_FALSE(WriteSettingTo({files_.beside_program, L""}, texts::kKeyImageSize, " 1"));
   EXPECT_EQ(ApiResult, 0);
-  EXPECT_EQ(ReadIni("Section", texts::kKeyImageSize, files_.beside_program), "");
+  EXPECT_EQ(ReadProfileValue(files_.beside_program, "Section", texts::kKeyImageSize), "");
   EXPECT_TRUE(GetFileAttributesW(files_.beside_program.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
 
   // Nor is a file too large to be a profile.
   const std::wstring large = program_folder_ + L"\\large.ini";
   Put(large, std::string(profile::kMaxProfileFileBytes + 1, 'x'));
-  EXPECT_EQ(profile::WriteProfileValue(large, "Section", "k", "1"), profile::WriteResult::Failed);
+  EXPECT_EQ(WriteProfileValue(large, "Section", "k", "1"), profile::WriteResult::Failed);
   EXPECT_EQ(Bytes(large), std::nullopt);
   DeleteFileW(large.c_str());
 
   const std::wstring nowhere = program_folder_ + L"\\missing\\x.ini";
-  EXPECT_NE(profile::WriteProfileValue(nowhere, "Section", "k", "1"), profile::WriteResult::Stored);
+  EXPECT_NE(WriteProfileValue(nowhere, "Section", "k", "1"), profile::WriteResult::Stored);
   EXPECT_EQ(profile::ReadFileBytes(nowhere).state, profile::FileState::Missing);
   EXPECT_EQ(Entries(program_folder_), Names{texts::kSettingsFileName});
 }
@@ -247,6 +261,25 @@ TEST_F(SettingsFileTest, AFileHeldByAnotherProgramIsWaitedForNeverWorkedAround) 
       EXPECT_EQ(Bytes(files_.beside_program), saved);
     }
   }
+}
+
+// The per-user copy, which a load reads first, held past the wait: the save
+// fails as a whole, and the file beside the program keeps its old contents
+// too, so the next start still shows one state of the settings.
+TEST_F(SettingsFileTest, ASaveThatCannotReachThePerUserCopyChangesNeitherFile) {
+  const std::string before = SettingsText(" 1", " 1");
+  Put(files_.beside_program, before);
+  CreateDirectoryW((local_app_data_ + L"\\" + texts::kPerUserFolder).c_str(), nullptr);
+  Put(files_.per_user, before);
+  {
+    HeldFile held(files_.per_user, 0, profile::kLockedFileWaitMs + 1500);
+    ASSERT_TRUE(held.held());
+    ApiResult = 1;
+    EXPECT_FALSE(WriteSettingTo(files_, texts::kKeyImageSize, " 2"));
+    EXPECT_EQ(ApiResult, 0);
+  }
+  EXPECT_EQ(Bytes(files_.beside_program), before);
+  EXPECT_EQ(Bytes(files_.per_user), before);
 }
 
 // Temporary files of the writer's own naming that a process ended halfway

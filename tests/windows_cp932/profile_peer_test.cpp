@@ -7,15 +7,29 @@
 #include <string>
 #include <vector>
 
-#include "windows/platform/app_win.h"
+#include "tests/support/profile_file_win.h"
 #include "windows/resources/texts.h"
+#include "windows/settings/file_replace_win.h"
 #include "windows/settings/profile.h"
-#include "windows/settings/profile_file_win.h"
 
 namespace {
 
+using test::ReadProfileValue;
+using test::WriteProfileValue;
 using varominea::texts::kKeyImageSize;
 using varominea::texts::kKeyProcPattern;
+
+// A path as the system's ANSI functions take it.
+std::string Ansi(std::wstring_view text) {
+  const int size = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                       nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+  if (size > 0) {
+    WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
+                        nullptr, nullptr);
+  }
+  return out;
+}
 
 std::string SystemRead(const std::string& path, const std::string& section,
                        const std::string& key) {
@@ -72,7 +86,7 @@ TEST_F(ProfilePeerTest, EachSideReadsBothKeysTheOtherWrote) {
     EXPECT_EQ(std::string(encoded), bytes);
   }
   const std::wstring file = NewFile();
-  const std::string path = platform::ToAnsi(file);
+  const std::string path = Ansi(file);
   SystemWrite(path, "Section", kKeyImageSize, " 2");
   SystemWrite(path, "Section", kKeyProcPattern, " 1");
   SystemWrite(path, "Other", "x", "9");
@@ -81,17 +95,17 @@ TEST_F(ProfilePeerTest, EachSideReadsBothKeysTheOtherWrote) {
   EXPECT_EQ(varominea::profile::GetProfileValue(written.bytes, "Section", kKeyImageSize), "2");
   EXPECT_EQ(varominea::profile::GetProfileValue(written.bytes, "section", kKeyProcPattern), "1");
 
-  ASSERT_EQ(varominea::profile::WriteProfileValue(file, "Section", kKeyImageSize, " 0"),
+  ASSERT_EQ(WriteProfileValue(file, "Section", kKeyImageSize, " 0"),
             varominea::profile::WriteResult::Stored);
-  ASSERT_EQ(varominea::profile::WriteProfileValue(file, "Section", kKeyProcPattern, "-3"),
+  ASSERT_EQ(WriteProfileValue(file, "Section", kKeyProcPattern, "-3"),
             varominea::profile::WriteResult::Stored);
   EXPECT_EQ(SystemRead(path, "Section", kKeyImageSize), "0");
   EXPECT_EQ(SystemRead(path, "SECTION", kKeyProcPattern), "-3");
   EXPECT_EQ(SystemRead(path, "Other", "x"), "9");
   Sleep(20);  // a new modification time, so the system's cache is not used
   SystemWrite(path, "Section", kKeyProcPattern, " 0");
-  EXPECT_EQ(varominea::profile::ReadProfileValue(file, "Section", kKeyImageSize), "0");
-  EXPECT_EQ(varominea::profile::ReadProfileValue(file, "Section", kKeyProcPattern), "0");
+  EXPECT_EQ(ReadProfileValue(file, "Section", kKeyImageSize), "0");
+  EXPECT_EQ(ReadProfileValue(file, "Section", kKeyProcPattern), "0");
 }
 
 // Files written by hand: both readers find the same value.
@@ -116,6 +130,8 @@ TEST_F(ProfilePeerTest, BothReadersAgreeOnHandWrittenFiles) {
       "[Section]\r" + k + "=1\rx=2\r",
       "[Section]\r\nx=3\r" + k + "=4\n[Other]\r" + k + "=5",
       "\xEF\xBB\xBF[Section]\rx=9",
+      "\xEF\xBB\xBF[Section]\r\n" + std::string(reinterpret_cast<const char*>(u8"画像のｻｲｽﾞ")) +
+          "=6\r\nx=\xE3\x81\x82\r\n",
       Utf16File(std::wstring(L"[section]\r\n") + varominea::texts::kKeyImageSizeText +
                 L" = 6\r\nX=7"),
       Utf16File(std::wstring(L"[Section]\r") + varominea::texts::kKeyImageSizeText + L"=8\r"),
@@ -124,10 +140,9 @@ TEST_F(ProfilePeerTest, BothReadersAgreeOnHandWrittenFiles) {
     const std::wstring file = NewFile();
     ASSERT_EQ(varominea::profile::ReplaceFileContents(file, bytes),
               varominea::profile::WriteResult::Stored);
-    const std::string path = platform::ToAnsi(file);
+    const std::string path = Ansi(file);
     for (const std::string& key : {k, std::string("x"), std::string("\x81\x61")}) {
-      EXPECT_EQ(varominea::profile::ReadProfileValue(file, "Section", key),
-                SystemRead(path, "Section", key))
+      EXPECT_EQ(ReadProfileValue(file, "Section", key), SystemRead(path, "Section", key))
           << testing::PrintToString(bytes) << " key " << testing::PrintToString(key);
     }
   }
@@ -142,9 +157,9 @@ TEST_F(ProfilePeerTest, Utf16FilesStayUtf16ForBothSides) {
   ASSERT_EQ(varominea::profile::ReplaceFileContents(
                 file, Utf16File(std::wstring(L"[Section]\r\n") + kKeyImageSizeText + L"= 1\r\n")),
             varominea::profile::WriteResult::Stored);
-  ASSERT_EQ(varominea::profile::WriteProfileValue(file, "Section", kKeyImageSize, " 2"),
+  ASSERT_EQ(WriteProfileValue(file, "Section", kKeyImageSize, " 2"),
             varominea::profile::WriteResult::Stored);
-  ASSERT_EQ(varominea::profile::WriteProfileValue(file, "Section", kKeyProcPattern, " 0"),
+  ASSERT_EQ(WriteProfileValue(file, "Section", kKeyProcPattern, " 0"),
             varominea::profile::WriteResult::Stored);
   EXPECT_EQ(varominea::profile::ReadFileBytes(file).bytes,
             Utf16File(std::wstring(L"[Section]\r\n") + kKeyImageSizeText + L"= 2\r\n" +
@@ -158,8 +173,8 @@ TEST_F(ProfilePeerTest, Utf16FilesStayUtf16ForBothSides) {
   Sleep(20);  // a new modification time, so the system's cache is not used
   ASSERT_TRUE(WritePrivateProfileStringW(L"Section", kKeyProcPatternText, L"1", file.c_str()));
   WritePrivateProfileStringW(nullptr, nullptr, nullptr, file.c_str());
-  EXPECT_EQ(varominea::profile::ReadProfileValue(file, "Section", kKeyProcPattern), "1");
-  EXPECT_EQ(varominea::profile::ReadProfileValue(file, "Section", kKeyImageSize), "2");
+  EXPECT_EQ(ReadProfileValue(file, "Section", kKeyProcPattern), "1");
+  EXPECT_EQ(ReadProfileValue(file, "Section", kKeyImageSize), "2");
   EXPECT_EQ(varominea::profile::EncodingOf(varominea::profile::ReadFileBytes(file).bytes),
             varominea::profile::ProfileEncoding::Utf16Le);
 }

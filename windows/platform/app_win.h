@@ -39,9 +39,6 @@ std::wstring AppPath();
 void SetAppCursor(HCURSOR cursor);
 HCURSOR AppCursor();
 
-// The system's ANSI text of a wide text.
-std::string ToAnsi(std::wstring_view text);
-
 // The program's own module, whose resources and window classes it uses.
 HINSTANCE Instance();
 

@@ -156,20 +156,11 @@ Line<Char> ClassifyLine(View<Char> file, Line<Char> line) {
   return line;
 }
 
-// Where the lines start: after a UTF-8 byte-order mark in a Shift-JIS file
-// (a UTF-16 file's mark is gone once it is decoded).
-std::size_t ContentStart(std::string_view file) {
-  return file.substr(0, kUtf8Bom.size()) == kUtf8Bom ? kUtf8Bom.size() : 0;
-}
-std::size_t ContentStart(std::u16string_view) {
-  return 0;
-}
-
 template <class Char>
 std::vector<Line<Char>> SplitLines(View<Char> file) {
   constexpr Char kBreaks[] = {Char('\r'), Char('\n'), Char()};
   std::vector<Line<Char>> lines;
-  for (std::size_t begin = ContentStart(file); begin < file.size();) {
+  for (std::size_t begin = 0; begin < file.size();) {
     Line<Char> line;
     line.begin = begin;
     const std::size_t brk = file.find_first_of(kBreaks, begin);
@@ -336,7 +327,111 @@ std::string_view OddByte(std::string_view file_bytes) {
                                                       : std::string_view();
 }
 
-// Shift-JIS text cut at NUL, converted for a UTF-16 file.
+// A byte of a UTF-8 file that is no part of a well-formed sequence stands as
+// the lone low surrogate U+DC00 + byte (U+DC80 to U+DCFF), which no
+// well-formed sequence gives, and is written back as that byte.
+constexpr char16_t kStrayByte = 0xDC00;
+
+bool IsContinuation(std::string_view bytes, std::size_t i, unsigned char low = 0x80,
+                    unsigned char high = 0xBF) {
+  if (i >= bytes.size()) return false;
+  const unsigned char b = static_cast<unsigned char>(bytes[i]);
+  return b >= low && b <= high;
+}
+
+// A UTF-8 file's text after its byte-order mark as UTF-16 code units.
+std::u16string DecodeUtf8(std::string_view bytes) {
+  bytes.remove_prefix(kUtf8Bom.size());
+  std::u16string units;
+  units.reserve(bytes.size());
+  for (std::size_t i = 0; i < bytes.size();) {
+    const unsigned char b = static_cast<unsigned char>(bytes[i]);
+    // The length of a well-formed sequence starting here (0: none), with
+    // the range its second byte must lie in (no overlong forms, no
+    // surrogates, nothing above U+10FFFF).
+    std::size_t length = 0;
+    unsigned char low = 0x80, high = 0xBF;
+    if (b < 0x80) {
+      length = 1;
+    } else if (b >= 0xC2 && b <= 0xDF) {
+      length = 2;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+      length = 3;
+      if (b == 0xE0) low = 0xA0;
+      if (b == 0xED) high = 0x9F;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+      length = 4;
+      if (b == 0xF0) low = 0x90;
+      if (b == 0xF4) high = 0x8F;
+    }
+    bool well_formed = length > 0;
+    for (std::size_t k = 1; well_formed && k < length; ++k) {
+      well_formed = k == 1 ? IsContinuation(bytes, i + k, low, high) : IsContinuation(bytes, i + k);
+    }
+    if (!well_formed) {
+      units += static_cast<char16_t>(kStrayByte | b);
+      ++i;
+      continue;
+    }
+    char32_t code = length == 1 ? b : b & (0xFF >> (length + 1));
+    for (std::size_t k = 1; k < length; ++k) {
+      code = (code << 6) | (static_cast<unsigned char>(bytes[i + k]) & 0x3F);
+    }
+    if (code >= 0x10000) {
+      units += static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10));
+      units += static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
+    } else {
+      units += static_cast<char16_t>(code);
+    }
+    i += length;
+  }
+  return units;
+}
+
+std::string EncodeUtf8(std::u16string_view units) {
+  std::string bytes(kUtf8Bom);
+  bytes.reserve(bytes.size() + units.size());
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    char32_t code = units[i];
+    if (code >= 0xDC80 && code <= 0xDCFF) {
+      bytes += static_cast<char>(code & 0xFF);  // a stray byte of the file
+      continue;
+    }
+    if (IsLeadUnit(units[i]) && i + 1 < units.size() && IsTrailUnit(units[i + 1])) {
+      code = 0x10000 + ((code - 0xD800) << 10) + (units[++i] - 0xDC00);
+    }
+    if (code < 0x80) {
+      bytes += static_cast<char>(code);
+    } else if (code < 0x800) {
+      bytes += static_cast<char>(0xC0 | (code >> 6));
+      bytes += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+      bytes += static_cast<char>(0xE0 | (code >> 12));
+      bytes += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+      bytes += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+      bytes += static_cast<char>(0xF0 | (code >> 18));
+      bytes += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+      bytes += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+      bytes += static_cast<char>(0x80 | (code & 0x3F));
+    }
+  }
+  return bytes;
+}
+
+// A UTF-16 or UTF-8 file's text as UTF-16 code units.
+std::u16string DecodeWide(std::string_view file_bytes) {
+  return EncodingOf(file_bytes) == ProfileEncoding::Utf8 ? DecodeUtf8(file_bytes)
+                                                         : DecodeUtf16Le(file_bytes);
+}
+
+std::string EncodeWide(std::u16string_view units, std::string_view file_bytes) {
+  return EncodingOf(file_bytes) == ProfileEncoding::Utf8
+             ? EncodeUtf8(units)
+             : EncodeUtf16Le(units, OddByte(file_bytes));
+}
+
+// Shift-JIS text cut at NUL, converted for a UTF-16 or UTF-8 file.
 std::optional<std::u16string> ToUtf16(std::string_view text, const TextConversion& conversion) {
   return conversion.to_utf16(CutAtNul(text));
 }
@@ -345,9 +440,10 @@ std::optional<std::u16string> ToUtf16(std::string_view text, const TextConversio
 
 ProfileEncoding EncodingOf(std::string_view file_bytes) {
   const std::string_view mark = file_bytes.substr(0, 2);
-  return mark == kUtf16LeBom   ? ProfileEncoding::Utf16Le
-         : mark == kUtf16BeBom ? ProfileEncoding::Utf16Be
-                               : ProfileEncoding::ShiftJis;
+  return file_bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom ? ProfileEncoding::Utf8
+         : mark == kUtf16LeBom                             ? ProfileEncoding::Utf16Le
+         : mark == kUtf16BeBom                             ? ProfileEncoding::Utf16Be
+                                                           : ProfileEncoding::ShiftJis;
 }
 
 std::optional<std::u16string> WidenAscii(std::string_view text) {
@@ -380,7 +476,7 @@ std::string GetProfileValue(std::string_view file_bytes, std::string_view sectio
   const std::optional<std::u16string> section16 = ToUtf16(section, conversion);
   const std::optional<std::u16string> key16 = ToUtf16(key, conversion);
   if (!section16 || !key16) return {};
-  const std::u16string file = DecodeUtf16Le(file_bytes);
+  const std::u16string file = DecodeWide(file_bytes);
   const std::optional<std::string> value =
       conversion.to_shift_jis(GetValue<char16_t>(file, *section16, *key16, kMaxProfileValueBytes));
   return value ? std::string(FirstUnits<char>(CutAtNul<char>(*value), kMaxProfileValueBytes))
@@ -398,9 +494,9 @@ std::optional<std::string> SetProfileValue(std::string_view file_bytes, std::str
   const std::optional<std::u16string> value16 = ToUtf16(value, conversion);
   if (!section16 || !key16 || !value16) return std::nullopt;
   const std::optional<std::u16string> updated =
-      SetValue<char16_t>(DecodeUtf16Le(file_bytes), *section16, *key16, *value16);
+      SetValue<char16_t>(DecodeWide(file_bytes), *section16, *key16, *value16);
   if (!updated) return std::nullopt;
-  return EncodeUtf16Le(*updated, OddByte(file_bytes));
+  return EncodeWide(*updated, file_bytes);
 }
 
 }  // namespace varominea::profile

@@ -1,11 +1,15 @@
 // Profile (INI) file contents, read and changed as bytes.
 //
-// A file is stored either in Shift-JIS (the usual form, no byte-order mark)
-// or in UTF-16 little-endian after the byte-order mark FF FE, which editors
-// call "Unicode". Names and values always cross this interface as Shift-JIS
-// bytes; for a UTF-16 file they are converted with a TextConversion, and the
-// file is written back in UTF-16. Both forms follow the same rules, applied
-// to bytes in the one and to 16-bit code units in the other.
+// A file is stored in Shift-JIS (the usual form, no byte-order mark), in
+// UTF-16 little-endian after the byte-order mark FF FE, which editors call
+// "Unicode", or in UTF-8 after the byte-order mark EF BB BF, as editors save
+// "UTF-8" on Windows. Names and values always cross this interface as
+// Shift-JIS bytes; for a UTF-16 or UTF-8 file they are converted with a
+// TextConversion, and the file is written back in its own encoding. Every
+// form follows the same rules, applied to bytes in Shift-JIS and to 16-bit
+// code units in the others (a UTF-8 file's text is read as UTF-16; a byte in
+// it that is no part of a well-formed UTF-8 sequence is carried through as a
+// code unit of its own and written back as it was).
 //
 // Section and key names are compared case-insensitively for the ASCII
 // letters only, and never inside a Shift-JIS double-byte character (lead
@@ -14,8 +18,7 @@
 // byte of the file.
 //
 // Lines end with CR LF, LF or a lone CR; new lines end like the file's first
-// line (CR LF in a file without one). In a Shift-JIS file a UTF-8 byte-order
-// mark at the start is skipped and kept. A line whose first non-blank
+// line (CR LF in a file without one). A line whose first non-blank
 // character is ';' is a comment. Blanks around names, around '=' and around
 // values are ignored on reading.
 #pragma once
@@ -35,8 +38,8 @@ inline constexpr std::size_t kMaxProfileNameChars = 127;
 // A file that starts with the byte-order mark of UTF-16 big-endian is neither
 // read nor written: Shift-JIS bytes added to it would leave a file in two
 // encodings.
-enum class ProfileEncoding { ShiftJis, Utf16Le, Utf16Be };
-// UTF-16LE or BE when the bytes start with its byte-order mark, else
+enum class ProfileEncoding { ShiftJis, Utf8, Utf16Le, Utf16Be };
+// UTF-8, UTF-16LE or BE when the bytes start with its byte-order mark, else
 // Shift-JIS.
 ProfileEncoding EncodingOf(std::string_view file_bytes);
 
@@ -55,7 +58,7 @@ inline constexpr TextConversion kAsciiOnly{&WidenAscii, &NarrowAscii};
 // The value of the first key named `key` in the first section named
 // `section`: blanks around it removed, one pair of enclosing quotes removed,
 // cut at a NUL character and to 255 bytes. Empty when the section or key is
-// missing, and when a UTF-16 file's names or value do not convert.
+// missing, and when a UTF-16 or UTF-8 file's names or value do not convert.
 std::string GetProfileValue(std::string_view file_bytes, std::string_view section,
                             std::string_view key, const TextConversion& conversion = kAsciiOnly);
 
@@ -74,7 +77,8 @@ struct Entry {
 // the value cannot be stored so that they read back: an empty name, a line
 // break in a name or value, '=' in a key, a key starting with '[' or ';', ']'
 // in a section, a section ending in a lead byte (which would pair with the
-// closing ']'), or, for a UTF-16 file, a name or value that does not convert.
+// closing ']'), or, for a UTF-16 or UTF-8 file, a name or value that does not
+// convert.
 std::optional<std::string> SetProfileValue(std::string_view file_bytes, std::string_view section,
                                            std::string_view key, std::string_view value,
                                            const TextConversion& conversion = kAsciiOnly);

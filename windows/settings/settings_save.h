@@ -2,7 +2,7 @@
 #pragma once
 
 #include <cstdint>
-#include <initializer_list>
+#include <string_view>
 #include <vector>
 
 #include "windows/settings/profile.h"
@@ -12,16 +12,28 @@ namespace varominea {
 struct SettingToSave {
   const char* key;
   std::int16_t value;
-  // Whether the value is what the settings file held (a missing file or key
-  // holds 0); false when the file could not be read.
+  // The value the settings file gave when the dialog opened (a missing file
+  // or key gives 0), and whether it is known: false when the file could not
+  // be read.
+  std::int16_t opened;
   bool known;
-  bool picked;  // whether the user chose it since
+  bool picked;  // whether the user chose an option of its group since
 };
 
-// The keys and sign-padded texts to write, in the order given. A setting
-// that is neither known nor picked is left out: a failed read never
-// overwrites what the file holds with a value nobody chose. A known value is
-// written back as it is, so a save leaves both keys in the file's own form.
-std::vector<profile::Entry> EntriesToSave(std::initializer_list<SettingToSave> settings);
+// The keys and sign-padded texts to write, in the order given, into a
+// settings file whose section "Section" now holds `file_now` (its values read
+// as a load reads them, with `decimal_separator` and `conversion`).
+//
+// A known setting whose value differs from the opened one is written. One the
+// user left at its opened value is written back, in the file's number form
+// and out-of-range values included, while the file still gives that value
+// or lacks the key; a value another program (another user's dialog) stored
+// there meanwhile is kept. A setting that is not known is written only when
+// the user picked it: a failed read never overwrites what the file holds
+// with a value nobody chose.
+std::vector<profile::Entry> EntriesToSave(std::string_view file_now,
+                                          const std::vector<SettingToSave>& settings,
+                                          char decimal_separator,
+                                          const profile::TextConversion& conversion);
 
 }  // namespace varominea

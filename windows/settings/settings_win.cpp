@@ -1,17 +1,20 @@
-// The settings file: ReadIni, WriteIniValue, LoadSettings and the save of the
-// settings, with a per-user copy for folders that cannot be written.
+// The settings file: LoadSettings and the save of the settings, with a
+// per-user copy for folders that cannot be written.
 #include "windows/settings/settings_win.h"
 
 #include <shlobj.h>
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
+#include "core/numbers.h"
 #include "core/setting_text.h"
 #include "core/shared_values.h"
 #include "core/steps.h"
 #include "windows/platform/app_win.h"
 #include "windows/resources/texts.h"
+#include "windows/settings/code_page_win.h"
 #include "windows/settings/profile_file_win.h"
 
 namespace varominea {
@@ -57,10 +60,9 @@ char UserDecimalSeparator() {
 
 // Writes keys' values in one write, telling how it went; ApiResult gets the
 // success flag, which the settings dialog reads.
-profile::WriteResult StoreValues(const std::string& section,
-                                 const std::vector<profile::Entry>& entries,
-                                 const std::wstring& file) {
-  const profile::WriteResult result = profile::WriteProfileValues(file, section, entries);
+template <class Entries>
+profile::WriteResult StoreValues(const Entries& entries, const std::wstring& file) {
+  const profile::WriteResult result = profile::WriteProfileValues(file, texts::kSection, entries);
   ApiResult = result == profile::WriteResult::Stored ? 1 : 0;
   return result;
 }
@@ -79,15 +81,6 @@ std::wstring PerUserSettingsPath() {
 
 SettingsFiles CurrentSettingsFiles() {
   return {SettingsPath(), PerUserSettingsPath()};
-}
-
-std::string ReadIni(const std::string& section, const std::string& key, const std::wstring& file) {
-  return profile::ReadProfileValue(file, section, key);
-}
-
-bool WriteIniValue(const std::string& section, const std::string& key, const std::string& value,
-                   const std::wstring& file) {
-  return StoreValues(section, {{key, value}}, file) == profile::WriteResult::Stored;
 }
 
 void LoadSettingsFrom(const SettingsFiles& files) {
@@ -121,20 +114,35 @@ void LoadSettings() {
   LoadSettingsFrom(CurrentSettingsFiles());
 }
 
-bool WriteSettingsTo(const SettingsFiles& files, const std::vector<profile::Entry>& entries) {
+bool SaveSettingsTo(const SettingsFiles& files, const std::vector<SettingToSave>& settings) {
   using profile::WriteResult;
-  if (entries.empty()) {
+  const auto last = std::find_if(settings.rbegin(), settings.rend(),
+                                 [](const SettingToSave& s) { return s.known || s.picked; });
+  if (last == settings.rend()) {
     ApiResult = 1;
     return true;
   }
-  IniValue = entries.back().value;
-  const WriteResult beside = StoreValues(texts::kSection, entries, files.beside_program);
-  if (files.per_user.empty()) return beside == WriteResult::Stored;
-  const bool per_user_exists = profile::IsExistingFile(files.per_user);
-  if (beside == WriteResult::Stored) {
-    // Keep an existing per-user copy, which the next load reads first, in step.
-    return !per_user_exists ||
-           StoreValues(texts::kSection, entries, files.per_user) == WriteResult::Stored;
+  IniValue = SignPadded(last->value);
+  const char separator = UserDecimalSeparator();
+  // Which settings go into a file is decided on its contents as the write
+  // holds it, so that a value another dialog stored since this one opened
+  // is seen; `chosen` keeps the last decision.
+  std::vector<profile::Entry> chosen;
+  const profile::EntriesFor entries_for = [&](std::string_view contents) {
+    chosen = EntriesToSave(contents, settings, separator, profile::kCodePage932);
+    return chosen;
+  };
+  if (!files.per_user.empty() && profile::IsExistingFile(files.per_user)) {
+    // A load reads an existing per-user copy first: the save goes there, or
+    // nowhere. Only once it is stored does the file beside the program get
+    // the same values, where it can; the copy holds them either way.
+    if (StoreValues(entries_for, files.per_user) != WriteResult::Stored) return false;
+    if (!chosen.empty()) profile::WriteProfileValues(files.beside_program, texts::kSection, chosen);
+    return true;
+  }
+  const WriteResult beside = StoreValues(entries_for, files.beside_program);
+  if (beside == WriteResult::Stored || files.per_user.empty()) {
+    return beside == WriteResult::Stored;
   }
   // Only a folder that cannot be written sends the settings to the per-user
   // copy. A file that another program keeps locked, or one that cannot be
@@ -142,28 +150,22 @@ bool WriteSettingsTo(const SettingsFiles& files, const std::vector<profile::Entr
   // made now would hide every later change of the file beside the program.
   if (beside != WriteResult::NotWritable) return false;
   CreateDirectoryW(FolderOf(files.per_user).c_str(), nullptr);
-  if (!per_user_exists) {
-    // The copy starts as the file beside the program, so that the settings
-    // kept there are not lost; without its contents there is no copy.
-    const profile::FileBytes old = profile::ReadFileBytes(files.beside_program);
-    const bool copied =
-        old.state == profile::FileState::Read
-            ? profile::ReplaceFileContents(files.per_user, old.bytes) == WriteResult::Stored
-            : !profile::IsExistingFile(files.beside_program);
-    if (!copied) {
-      ApiResult = 0;
-      return false;
-    }
+  // The copy starts as the file beside the program, so that the settings
+  // kept there are not lost; without its contents there is no copy.
+  const profile::FileBytes old = profile::ReadFileBytes(files.beside_program);
+  const bool copied =
+      old.state == profile::FileState::Read
+          ? profile::ReplaceFileContents(files.per_user, old.bytes) == WriteResult::Stored
+          : !profile::IsExistingFile(files.beside_program);
+  if (!copied) {
+    ApiResult = 0;
+    return false;
   }
-  return StoreValues(texts::kSection, entries, files.per_user) == WriteResult::Stored;
+  return StoreValues(entries_for, files.per_user) == WriteResult::Stored;
 }
 
-bool WriteSettingTo(const SettingsFiles& files, const std::string& key, const std::string& value) {
-  return WriteSettingsTo(files, {{key, value}});
-}
-
-bool WriteSettings(const std::vector<profile::Entry>& entries) {
-  return WriteSettingsTo(CurrentSettingsFiles(), entries);
+bool SaveSettings(const std::vector<SettingToSave>& settings) {
+  return SaveSettingsTo(CurrentSettingsFiles(), settings);
 }
 
 }  // namespace varominea

@@ -1,28 +1,23 @@
-// The settings file: one key's read and write, the load of both settings and
-// their save, with a per-user copy for folders that cannot be written.
-// The *From/*To forms name the files explicitly; the others use the real ones.
+// The settings file: the load of both settings and their save, with a
+// per-user copy for folders that cannot be written. The *From/*To forms name
+// the files explicitly; the others use the real ones.
 #pragma once
 
 #include <string>
 #include <vector>
 
-#include "windows/settings/profile.h"
+#include "windows/settings/settings_save.h"
 
 namespace varominea {
 
-// One key's value from a profile file ("" when the file, section or key is
-// missing).
-std::string ReadIni(const std::string& section, const std::string& key, const std::wstring& file);
-// Writes one key's value; true when it was stored. ApiResult says the same.
-bool WriteIniValue(const std::string& section, const std::string& key, const std::string& value,
-                   const std::wstring& file);
 // Fills ImageSize and ProcPattern from the settings file, and SettingsKnown
 // with whether it could be read.
 void LoadSettings();
-// Writes settings' texts, all in one write, to the settings file beside the
-// executable, or, when that folder cannot be written, to the per-user copy;
-// true when they were stored in one of them (and when there are none).
-bool WriteSettings(const std::vector<profile::Entry>& entries);
+// Saves the settings the dialog shows, all in one write, to the settings
+// file beside the executable, or, when that folder cannot be written, to the
+// per-user copy; true when they were stored in one of them (and when there
+// are none to write).
+bool SaveSettings(const std::vector<SettingToSave>& settings);
 // The settings file beside the executable.
 std::wstring SettingsPath();
 
@@ -42,15 +37,15 @@ SettingsFiles CurrentSettingsFiles();
 // settings keep their values.
 void LoadSettingsFrom(const SettingsFiles& files);
 
-// Writes settings beside the program, all in one write; when the program's
-// folder cannot be written, to the per-user copy (made from the file beside
-// the program the first time). A file another program keeps locked fails the
-// save instead. When it succeeds and a per-user copy exists, that copy gets
-// the values too, so the next load sees them. True, and ApiResult 1, when the
-// values were stored where the next load reads them. IniValue keeps the last
-// value.
-bool WriteSettingsTo(const SettingsFiles& files, const std::vector<profile::Entry>& entries);
-// The same for one setting.
-bool WriteSettingTo(const SettingsFiles& files, const std::string& key, const std::string& value);
+// Writes the settings EntriesToSave picks from the file as it is when the
+// save holds it, all in one write, to the file the next load reads: an
+// existing per-user copy (the file beside the program then gets the same
+// values after it, where it can), else the file beside the program; when the
+// program's folder cannot be written, a per-user copy made from that file.
+// A file another program keeps locked fails the save, and leaves both files
+// as they were. True, and ApiResult 1, when the values were stored where the
+// next load reads them. IniValue keeps the text of the last setting that is
+// known or picked.
+bool SaveSettingsTo(const SettingsFiles& files, const std::vector<SettingToSave>& settings);
 
 }  // namespace varominea

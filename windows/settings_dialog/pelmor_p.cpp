@@ -337,13 +337,15 @@ void Pelmor_P::lbl_K_MouseUp(std::int16_t index) {
   // Lets the released face repaint unlit before the dialog goes; a press
   // queued before the release is handled here too, and so is saved.
   step([] { platform::DoEvents(); });
-  // Both settings in one write; one whose stored value could not be read
-  // is written only when the user picked it.
+  // Both settings in one write; one left as it was found keeps what another
+  // dialog stored meanwhile, and one whose stored value could not be read is
+  // written only when the user picked it.
   if (index == 0) {
     step([this] {
-      WriteSettings(EntriesToSave(
-          {{texts::kKeyImageSize, ImageSize, SettingsKnown, image_size_picked_},
-           {texts::kKeyProcPattern, ProcPattern, SettingsKnown, proc_pattern_picked_}}));
+      SaveSettings(
+          {{texts::kKeyImageSize, ImageSize, opened_image_size_, SettingsKnown, image_size_picked_},
+           {texts::kKeyProcPattern, ProcPattern, opened_proc_pattern_, SettingsKnown,
+            proc_pattern_picked_}});
     });
   }
   step([this] { Unload(); });

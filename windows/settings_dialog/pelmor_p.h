@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/shared_values.h"
 #include "windows/platform/form_win.h"
 #include "windows/platform/handles_win.h"
 #include "windows/platform/image_win.h"
@@ -86,7 +87,10 @@ class Pelmor_P : public platform::Form {
   platform::OwnedCursor button_cursor_;
   platform::OwnedCursor link_cursor_;
   int dpi_ = 96;
-  // Whether the user chose an option of each group.
+  // The settings as the dialog found them when it was made, after they were
+  // loaded, and whether the user chose an option of each group since.
+  std::int16_t opened_image_size_ = ImageSize;
+  std::int16_t opened_proc_pattern_ = ProcPattern;
   bool image_size_picked_ = false;
   bool proc_pattern_picked_ = false;
   bool key_command_run_ = false;  // a command key acts once
