@@ -76,6 +76,9 @@ SetDateSave on
 !define MUI_FINISHPAGE_RUN_TEXT "$(OpenSettingsText)"
 !define MUI_FINISHPAGE_RUN_FUNCTION OpenScreenSaverSettings
 
+; The welcome page also says what a viewer sensitive to flashing light should
+; know before running the saver.
+!define MUI_WELCOMEPAGE_TEXT "$(WelcomeText)"
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_LICENSE "${LICENSE}"
 !insertmacro MUI_PAGE_COMPONENTS
@@ -97,6 +100,8 @@ LangString ActivateSectionText ${LANG_ENGLISH} "Use it as my screen saver"
 LangString ActivateSectionText ${LANG_JAPANESE} "スクリーン セーバーとして使う"
 LangString OpenSettingsText ${LANG_ENGLISH} "Open the screen saver settings"
 LangString OpenSettingsText ${LANG_JAPANESE} "スクリーン セーバーの設定を開く"
+LangString WelcomeText ${LANG_ENGLISH} "Setup will install $(^NameDA) on this computer.$\r$\n$\r$\nPhotosensitivity: the colours change quickly over the whole screen. On a fast machine the saver shows more than three light-dark changes a second. Turning off the animation effects (Settings > Accessibility > Visual effects > Animation effects) slows it to one step per display refresh.$\r$\n$\r$\n$_CLICK"
+LangString WelcomeText ${LANG_JAPANESE} "$(^NameDA) をこのコンピューターにインストールします。$\r$\n$\r$\n光過敏性について：色が画面全体ですばやく変わります。速いコンピューターでは、明暗の変化が 1 秒に 3 回を超えます。アニメーション効果をオフにすると (設定 > アクセシビリティ > 視覚効果 > アニメーション効果)、画面の更新 1 回につき 1 ステップに遅くなります。$\r$\n$\r$\n$_CLICK"
 
 VIProductVersion "${VERSION}.0"
 VIFileVersion "${VERSION}.0"
