@@ -18,15 +18,12 @@
 #include <optional>
 #include <vector>
 
-#include "core/dib_header.h"
-#include "core/kernel.h"
+#include "core/frame_layout.h"
+#include "core/frame_source.h"
 #include "core/move_detector.h"
-#include "core/patterns.h"
-#include "core/pixel_field.h"
+#include "core/pixel_format.h"
 #include "fractional-scale-v1-client-protocol.h"
-#include "linux/frame_layout.h"
 #include "linux/frame_rate.h"
-#include "linux/pixel_format.h"
 #include "linux/wayland/wayland_logic.h"
 #include "viewporter-client-protocol.h"
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
@@ -182,7 +179,7 @@ struct Output {
   bool failed = false;  // no buffer could be made for it: not drawn again
   Size surface_size;
   BufferGeometry geometry;
-  x11::FrameLayout layout;
+  FrameLayout layout;
   bool full_damage = true;
   std::array<ShmBuffer, 2> buffers;
   Owned<wl_callback, wl_callback_destroy> frame;
@@ -220,25 +217,16 @@ class Saver {
     // The outputs' modes and scales.
     if (wl_display_roundtrip(display_) < 0) return Lost();
 
-    field_ = ByteField::Allocate();
-    if (!field_) {
+    source_ = FrameSource::Start(options_.proc_pattern, ClockSeededUniform());
+    if (!source_) {
       std::fputs("varominea: out of memory\n", stderr);
       return 1;
     }
-    params_ = KernelParamsOver(*field_);
-    BuildKernel();
-    DibHeaderRecord dib{};
-    ReadPAL_Newton(dib);
     // XRGB8888 is a little-endian word; on a big-endian host the same word
     // in memory is BGRX8888.
     format_ = (std::endian::native == std::endian::little) ? WL_SHM_FORMAT_XRGB8888
                                                            : WL_SHM_FORMAT_BGRX8888;
-    colours_ = x11::PixelTableFor(dib, {0xFF0000, 0x00FF00, 0x0000FF});
-    if (options_.proc_pattern != 0) {
-      FillRingField(*field_, ClockSeededUniform());
-    } else {
-      FillSquareField(*field_);
-    }
+    colours_ = PixelTableFor(source_->palette(), kXrgbMasks);
 
     started_ = true;
     outputs_.ForEach([&](Output& output) { MakeSurface(output); });
@@ -260,7 +248,7 @@ class Saver {
       std::vector<Pace> paces;
       outputs_.ForEach([&](Output& output) { paces.push_back(PaceFor(output, now)); });
       if (now >= next_step && TimeToStep(paces)) {
-        KernelStep(&params_);
+        source_->Step();
         outputs_.ForEach([&](Output& output) {
           if (PaceFor(output, now) == Pace::Ready) Draw(output, now);
         });
@@ -308,12 +296,12 @@ class Saver {
       }
       output.full_damage = true;
     }
-    const x11::FrameLayout& layout = output.layout;
+    const FrameLayout& layout = output.layout;
     if (layout.visible_width > 0 && layout.visible_height > 0) {
       std::uint32_t* const origin = buffer.pixels() +
                                     static_cast<std::size_t>(layout.visible_top) * buffer.stride() +
                                     static_cast<std::size_t>(layout.visible_left);
-      x11::RenderFrame(*field_, layout, colours_, 0, origin, buffer.stride());
+      RenderFrame(source_->field(), layout, colours_, 0, origin, buffer.stride());
     }
     wl_surface* const surface = output.surface.get();
     wl_surface_attach(surface, buffer.get(), 0, 0);
@@ -424,8 +412,7 @@ class Saver {
                                                       output.preferred_120, viewporter_ != nullptr);
     if (geometry == output.geometry && !output.layout.row_offsets.empty()) return;
     output.geometry = geometry;
-    output.layout =
-        x11::LayoutFrame(geometry.pixels.width, geometry.pixels.height, options_.image_size);
+    output.layout = LayoutFrame(geometry.pixels.width, geometry.pixels.height, options_.image_size);
     output.full_damage = true;
     if (output.viewport) {
       if (geometry.viewport && output.surface_size.width > 0 && output.surface_size.height > 0) {
@@ -670,9 +657,8 @@ class Saver {
   Shell shell_ = Shell::None;
   std::uint32_t format_ = WL_SHM_FORMAT_XRGB8888;
 
-  std::unique_ptr<ByteField> field_;
-  KernelParamBlock params_;
-  x11::PixelTable colours_{};
+  std::unique_ptr<FrameSource> source_;
+  PixelTable colours_{};
   MoveDetector move_detector_;
 
   bool started_ = false;

@@ -115,7 +115,7 @@ TEST(WaylandScaleTest, SurfaceSizeFallsBackToTheOutputsMode) {
 
 TEST(WaylandScaleTest, PointerMovesCountOnlyOverTheDrawingArea) {
   // 640 x 480 centred in a 1920 x 1080 buffer on a 960 x 540 surface.
-  const x11::FrameLayout layout = x11::LayoutFrame(1920, 1080, 2);
+  const FrameLayout layout = LayoutFrame(1920, 1080, 2);
   const auto on = [&](double x, double y) {
     return OnDrawingArea(layout, ToBufferPixels({x, y}, {960, 540}, {1920, 1080}));
   };

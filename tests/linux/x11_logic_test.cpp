@@ -9,11 +9,11 @@
 #include <variant>
 #include <vector>
 
+#include "core/frame_layout.h"
 #include "core/pixel_field.h"
+#include "core/pixel_format.h"
 #include "core/placement.h"
-#include "linux/frame_layout.h"
 #include "linux/options.h"
-#include "linux/pixel_format.h"
 #include "linux/x11/server_stretch.h"
 
 namespace varominea::x11 {
