@@ -37,7 +37,7 @@ class SignalDescriptor {
 }  // namespace
 
 int main(int argc, char** argv) {
-  using namespace varominea::x11;
+  using namespace varominea::linux_saver;
   const std::string_view program = argc > 0 ? argv[0] : "varominea";
   std::vector<std::string_view> args(argv + (argc > 0 ? 1 : 0), argv + argc);
   const auto parsed = ParseOptions(args, std::getenv("XSCREENSAVER_WINDOW"));
@@ -69,5 +69,5 @@ int main(int argc, char** argv) {
   if (ChooseFrontEnd(options, std::getenv("WAYLAND_DISPLAY")) == FrontEnd::Wayland) {
     return varominea::wayland::RunSaver(options, signals.get());
   }
-  return RunSaver(options, signals.get());
+  return varominea::x11::RunSaver(options, signals.get());
 }

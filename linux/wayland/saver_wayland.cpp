@@ -33,8 +33,8 @@ namespace varominea::wayland {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-using x11::FrameRateReport;
-using x11::Options;
+using linux_saver::FrameRateReport;
+using linux_saver::Options;
 
 constexpr char kTitle[] = "ヴァロミネア";
 constexpr char kAppId[] = "varominea";

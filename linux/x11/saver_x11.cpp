@@ -26,6 +26,9 @@ namespace varominea::x11 {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using linux_saver::FrameRateReport;
+using linux_saver::Options;
+using linux_saver::Target;
 
 constexpr char kTitle[] = "ヴァロミネア";
 

@@ -19,6 +19,9 @@
 namespace varominea::x11 {
 namespace {
 
+// The command line is the Linux program's, shared by both front ends.
+using namespace linux_saver;
+
 // ---------------------------------------------------------------- options
 
 std::variant<Options, UsageError> Parse(std::vector<std::string_view> args,
