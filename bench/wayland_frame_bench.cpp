@@ -15,6 +15,7 @@
 #include "core/frame_layout.h"
 #include "core/frame_source.h"
 #include "core/pixel_format.h"
+#include "linux/file_descriptor.h"
 
 namespace varominea::wayland {
 namespace {
@@ -23,13 +24,12 @@ namespace {
 class SharedPixels {
  public:
   explicit SharedPixels(std::size_t count) : bytes_(count * 4) {
-    const int fd = memfd_create("varominea-bench", MFD_CLOEXEC);
-    if (fd < 0) return;
-    if (ftruncate(fd, static_cast<off_t>(bytes_)) == 0) {
-      void* const memory = mmap(nullptr, bytes_, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    const linux_saver::FileDescriptor fd(memfd_create("varominea-bench", MFD_CLOEXEC));
+    if (!fd) return;
+    if (ftruncate(fd.get(), static_cast<off_t>(bytes_)) == 0) {
+      void* const memory = mmap(nullptr, bytes_, PROT_READ | PROT_WRITE, MAP_SHARED, fd.get(), 0);
       if (memory != MAP_FAILED) pixels_ = static_cast<std::uint32_t*>(memory);
     }
-    close(fd);
   }
   SharedPixels(const SharedPixels&) = delete;
   SharedPixels& operator=(const SharedPixels&) = delete;

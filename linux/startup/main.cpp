@@ -3,7 +3,6 @@
 // Wayland front end.
 #include <signal.h>
 #include <sys/signalfd.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -12,29 +11,11 @@
 #include <variant>
 #include <vector>
 
+#include "linux/file_descriptor.h"
 #include "linux/front_end.h"
 #include "linux/options.h"
 #include "linux/wayland/saver_wayland.h"
 #include "linux/x11/saver_x11.h"
-
-namespace {
-
-class SignalDescriptor {
- public:
-  explicit SignalDescriptor(const sigset_t& signals)
-      : fd_(signalfd(-1, &signals, SFD_CLOEXEC | SFD_NONBLOCK)) {}
-  SignalDescriptor(const SignalDescriptor&) = delete;
-  SignalDescriptor& operator=(const SignalDescriptor&) = delete;
-  ~SignalDescriptor() {
-    if (fd_ >= 0) close(fd_);
-  }
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
-
-}  // namespace
 
 int main(int argc, char** argv) {
   using namespace varominea::linux_saver;
@@ -61,8 +42,8 @@ int main(int argc, char** argv) {
   sigaddset(&stop, SIGTERM);
   sigaddset(&stop, SIGINT);
   if (sigprocmask(SIG_BLOCK, &stop, nullptr) != 0) return 1;
-  const SignalDescriptor signals(stop);
-  if (signals.get() < 0) {
+  const FileDescriptor signals(signalfd(-1, &stop, SFD_CLOEXEC | SFD_NONBLOCK));
+  if (!signals) {
     std::perror("varominea: signalfd");
     return 1;
   }

@@ -16,6 +16,7 @@
 
 #include "core/frame_layout.h"
 #include "core/frame_source.h"
+#include "linux/file_descriptor.h"
 #include "linux/frame_rate.h"
 #include "linux/x11/frame_image.h"
 #include "linux/x11/painters.h"
@@ -49,9 +50,9 @@ class SignalWatch {
   explicit SignalWatch(int signal_fd) {
     int ends[2];
     if (pipe2(ends, O_CLOEXEC) != 0) return;
-    quit_read_ = ends[0];
-    quit_write_ = ends[1];
-    thread_ = std::thread([signal_fd, quit = quit_read_] {
+    quit_read_ = linux_saver::FileDescriptor(ends[0]);
+    quit_write_ = linux_saver::FileDescriptor(ends[1]);
+    thread_ = std::thread([signal_fd, quit = quit_read_.get()] {
       pollfd fds[2] = {{signal_fd, POLLIN, 0}, {quit, POLLIN, 0}};
       for (;;) {
         if (poll(fds, 2, -1) < 0) continue;
@@ -63,15 +64,15 @@ class SignalWatch {
   SignalWatch(const SignalWatch&) = delete;
   SignalWatch& operator=(const SignalWatch&) = delete;
   ~SignalWatch() {
-    if (quit_write_ >= 0) close(quit_write_);
+    // Closing the write end wakes the thread; the read end goes after it.
+    quit_write_.Close();
     if (thread_.joinable()) thread_.join();
-    if (quit_read_ >= 0) close(quit_read_);
   }
   bool watching() const { return thread_.joinable(); }
 
  private:
-  int quit_read_ = -1;
-  int quit_write_ = -1;
+  linux_saver::FileDescriptor quit_read_;
+  linux_saver::FileDescriptor quit_write_;
   std::thread thread_;
 };
 
