@@ -87,34 +87,38 @@ void BM_StepAndPicture(benchmark::State& state) {
   }
 }
 
-// The root window as the saver draws onto it.
-Surface RootSurface(Display* d) {
-  const int screen = DefaultScreen(d);
-  return {RootWindow(d, screen), DefaultVisual(d, screen),
-          static_cast<unsigned>(DefaultDepth(d, screen)), DefaultColormap(d, screen)};
-}
+using MakePainter = std::unique_ptr<Painter> (*)(Display*, const Surface&, const Colours&, GC,
+                                                 bool);
 
-// Steps and paints with the saver's own painter, each frame followed by the
-// painter's round trip.
-void PaintFrames(benchmark::State& state, Painter& painter, Frame& frame) {
-  painter.LayOut(frame.layout);
+// Steps and paints onto the root window with one of the saver's own
+// painters, each frame followed by the painter's round trip; false (the run
+// skipped) where the display cannot take the frame or the painter cannot
+// be made.
+bool PaintFrames(benchmark::State& state, MakePainter make) {
+  Display* const d = DisplayFor(state);
+  if (d == nullptr) return false;
+  Frame frame(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  const int screen = DefaultScreen(d);
+  const Surface root{RootWindow(d, screen), DefaultVisual(d, screen),
+                     static_cast<unsigned>(DefaultDepth(d, screen)), DefaultColormap(d, screen)};
+  const GcOwner gc(d, XCreateGC(d, root.window, 0, nullptr));
+  const auto painter = make(d, root, ColoursFor(d, root, frame.source->palette()), gc.get(), true);
+  if (!painter) {
+    state.SkipWithError("the server cannot enlarge the picture (RENDER)");
+    return false;
+  }
+  painter->LayOut(frame.layout);
   for (auto _ : state) {
     frame.source->Step();
-    painter.Paint(frame.source->field());
+    painter->Paint(frame.source->field());
   }
+  return true;
 }
 
 // The whole frame enlarged by this program, as the saver draws it onto the
 // root window where the server has no RENDER.
 void BM_WholeFrameToServer(benchmark::State& state) {
-  Display* const d = DisplayFor(state);
-  if (d == nullptr) return;
-  Frame frame(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
-  const Surface root = RootSurface(d);
-  const GcOwner gc(d, XCreateGC(d, root.window, 0, nullptr));
-  const auto painter =
-      MakeClientPainter(d, root, ColoursFor(d, root, frame.source->palette()), gc.get(), true);
-  PaintFrames(state, *painter, frame);
+  if (!PaintFrames(state, MakeClientPainter)) return;
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * Pixels(state) * 4));
 }
 
@@ -122,19 +126,9 @@ void BM_WholeFrameToServer(benchmark::State& state) {
 // root window where the server has RENDER: the CPU time is this program's
 // share, the real time includes the server's stretch.
 void BM_WholeFrameServerStretch(benchmark::State& state) {
-  Display* const d = DisplayFor(state);
-  if (d == nullptr) return;
-  Frame frame(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
-  const Surface root = RootSurface(d);
-  const GcOwner gc(d, XCreateGC(d, root.window, 0, nullptr));
-  const auto painter =
-      MakeServerPainter(d, root, ColoursFor(d, root, frame.source->palette()), gc.get(), true);
-  if (!painter) {
-    state.SkipWithError("the server cannot enlarge the picture (RENDER)");
-    return;
-  }
-  PaintFrames(state, *painter, frame);
-  const ServerStretch stretch = FitServerStretch(frame.layout);
+  if (!PaintFrames(state, MakeServerPainter)) return;
+  const ServerStretch stretch = FitServerStretch(
+      LayoutFrame(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)), 0));
   state.counters["composites"] =
       static_cast<double>(stretch.columns.runs.size() * stretch.rows.runs.size());
 }
