@@ -12,27 +12,24 @@
 #include <memory>
 #include <vector>
 
-#include "core/dib_header.h"
-#include "core/kernel.h"
-#include "core/patterns.h"
-#include "core/pixel_field.h"
-#include "linux/frame_layout.h"
-#include "linux/pixel_format.h"
+#include "core/frame_layout.h"
+#include "core/frame_source.h"
+#include "core/pixel_format.h"
+#include "linux/file_descriptor.h"
 
-namespace varominea::x11 {
+namespace varominea::wayland {
 namespace {
 
 // A mapping of shared memory of the given size, as a wl_shm buffer's.
 class SharedPixels {
  public:
   explicit SharedPixels(std::size_t count) : bytes_(count * 4) {
-    const int fd = memfd_create("varominea-bench", MFD_CLOEXEC);
-    if (fd < 0) return;
-    if (ftruncate(fd, static_cast<off_t>(bytes_)) == 0) {
-      void* const memory = mmap(nullptr, bytes_, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    const linux_saver::FileDescriptor fd(memfd_create("varominea-bench", MFD_CLOEXEC));
+    if (!fd) return;
+    if (ftruncate(fd.get(), static_cast<off_t>(bytes_)) == 0) {
+      void* const memory = mmap(nullptr, bytes_, PROT_READ | PROT_WRITE, MAP_SHARED, fd.get(), 0);
       if (memory != MAP_FAILED) pixels_ = static_cast<std::uint32_t*>(memory);
     }
-    close(fd);
   }
   SharedPixels(const SharedPixels&) = delete;
   SharedPixels& operator=(const SharedPixels&) = delete;
@@ -53,13 +50,8 @@ std::size_t Pixels(const benchmark::State& state) {
 // The step and the stretch into the shared buffer, as every frame draws it.
 void BM_WaylandStepAndStretch(benchmark::State& state) {
   const int width = static_cast<int>(state.range(0)), height = static_cast<int>(state.range(1));
-  const auto field = ByteField::Allocate();
-  KernelParamBlock params{256, 256, &field->at(1, 2)};
-  FillSquareField(*field);
-  BuildKernel();
-  DibHeaderRecord dib{};
-  ReadPAL_Newton(dib);
-  const PixelTable colours = PixelTableFor(dib, {0xFF0000, 0x00FF00, 0x0000FF});
+  const auto source = FrameSource::Start(0, {});
+  const PixelTable colours = PixelTableFor(source->palette(), kXrgbMasks);
   const FrameLayout layout = LayoutFrame(width, height, 0);
   SharedPixels buffer(Pixels(state));
   if (buffer.get() == nullptr) {
@@ -67,8 +59,8 @@ void BM_WaylandStepAndStretch(benchmark::State& state) {
     return;
   }
   for (auto _ : state) {
-    KernelStep(&params);
-    RenderFrame(*field, layout, colours, 0, buffer.get(), static_cast<std::size_t>(width));
+    source->Step();
+    RenderFrame(source->field(), layout, colours, 0, buffer.get(), static_cast<std::size_t>(width));
     benchmark::ClobberMemory();
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * Pixels(state) * 4));
@@ -93,4 +85,4 @@ BENCHMARK(BM_WaylandStepAndStretch)->Args({1920, 1080})->Args({3840, 2160});
 BENCHMARK(BM_WaylandMemcpyImage)->Args({1920, 1080})->Args({3840, 2160});
 
 }  // namespace
-}  // namespace varominea::x11
+}  // namespace varominea::wayland

@@ -1,9 +1,10 @@
-// One frame of the X11 saver at full-screen sizes, both ways it can draw:
-// enlarged by this program (the frame step, the stretch of the field into a
-// full-size image, and the put to the X server through shared memory) or
-// enlarged by the server (the step, the 256 x 256 picture, its put into a
-// pixmap and the RENDER composite that stretches it over the screen), each
-// followed by a round trip so that the server has done its part; against a
+// One frame of the X11 saver at full-screen sizes, both ways it can draw,
+// through the saver's own painters: enlarged by this program (the frame
+// step, the stretch of the field into a full-size image, and the put to the
+// X server through shared memory) or enlarged by the server (the step, the
+// 256 x 256 picture, its put into a pixmap and the RENDER composite that
+// stretches it over the screen), each followed by a round trip so that the
+// server has done its part; against a
 // plain memcpy of the full-size image's bytes. Needs an X display (DISPLAY)
 // whose screen is at least as large as the frame; Xvfb with
 // -screen 0 3840x2160x24 serves both sizes.
@@ -12,15 +13,12 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
-#include <optional>
 #include <vector>
 
-#include "core/dib_header.h"
-#include "core/kernel.h"
-#include "core/patterns.h"
-#include "core/pixel_field.h"
-#include "linux/frame_layout.h"
-#include "linux/pixel_format.h"
+#include "core/frame_layout.h"
+#include "core/frame_source.h"
+#include "core/pixel_format.h"
+#include "linux/x11/painters.h"
 #include "linux/x11/server_stretch.h"
 #include "linux/x11/x11_owners.h"
 
@@ -28,18 +26,11 @@ namespace varominea::x11 {
 namespace {
 
 struct Frame {
-  std::unique_ptr<ByteField> field = ByteField::Allocate();
-  KernelParamBlock params{256, 256, &field->at(1, 2)};
+  std::unique_ptr<FrameSource> source = FrameSource::Start(0, {});
   FrameLayout layout;
-  PixelTable colours{};
+  PixelTable colours = PixelTableFor(source->palette(), kXrgbMasks);
 
-  Frame(int width, int height) : layout(LayoutFrame(width, height, 0)) {
-    FillSquareField(*field);
-    BuildKernel();
-    DibHeaderRecord dib{};
-    ReadPAL_Newton(dib);
-    colours = PixelTableFor(dib, {0xFF0000, 0x00FF00, 0x0000FF});
-  }
+  Frame(int width, int height) : layout(LayoutFrame(width, height, 0)) {}
 };
 
 std::size_t Pixels(const benchmark::State& state) {
@@ -76,8 +67,8 @@ void BM_StepAndStretch(benchmark::State& state) {
   Frame frame(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
   std::vector<std::uint32_t> image(Pixels(state));
   for (auto _ : state) {
-    KernelStep(&frame.params);
-    RenderFrame(*frame.field, frame.layout, frame.colours, 0, image.data(),
+    frame.source->Step();
+    RenderFrame(frame.source->field(), frame.layout, frame.colours, 0, image.data(),
                 static_cast<std::size_t>(state.range(0)));
     benchmark::ClobberMemory();
   }
@@ -90,37 +81,44 @@ void BM_StepAndPicture(benchmark::State& state) {
   Frame frame(1, 1);
   std::vector<std::uint32_t> picture(std::size_t{kPictureSide} * kPictureSide);
   for (auto _ : state) {
-    KernelStep(&frame.params);
-    RenderPicture(*frame.field, frame.colours, 0, picture.data(), kPictureSide);
+    frame.source->Step();
+    RenderPicture(frame.source->field(), frame.colours, 0, picture.data(), kPictureSide);
     benchmark::ClobberMemory();
   }
+}
+
+using MakePainter = std::unique_ptr<Painter> (*)(Display*, const Surface&, const Colours&, GC,
+                                                 bool);
+
+// Steps and paints onto the root window with one of the saver's own
+// painters, each frame followed by the painter's round trip; false (the run
+// skipped) where the display cannot take the frame or the painter cannot
+// be made.
+bool PaintFrames(benchmark::State& state, MakePainter make) {
+  Display* const d = DisplayFor(state);
+  if (d == nullptr) return false;
+  Frame frame(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  const int screen = DefaultScreen(d);
+  const Surface root{RootWindow(d, screen), DefaultVisual(d, screen),
+                     static_cast<unsigned>(DefaultDepth(d, screen)), DefaultColormap(d, screen)};
+  const GcOwner gc(d, XCreateGC(d, root.window, 0, nullptr));
+  const auto painter = make(d, root, ColoursFor(d, root, frame.source->palette()), gc.get(), true);
+  if (!painter) {
+    state.SkipWithError("the server cannot enlarge the picture (RENDER)");
+    return false;
+  }
+  painter->LayOut(frame.layout);
+  for (auto _ : state) {
+    frame.source->Step();
+    painter->Paint(frame.source->field());
+  }
+  return true;
 }
 
 // The whole frame enlarged by this program, as the saver draws it onto the
 // root window where the server has no RENDER.
 void BM_WholeFrameToServer(benchmark::State& state) {
-  Display* const d = DisplayFor(state);
-  if (d == nullptr) return;
-  const int screen = DefaultScreen(d);
-  const int width = static_cast<int>(state.range(0)), height = static_cast<int>(state.range(1));
-  Frame frame(width, height);
-  ImageOwner image;
-  if (!image.CreateShared(d, DefaultVisual(d, screen), 24, static_cast<unsigned>(width),
-                          static_cast<unsigned>(height))) {
-    state.SkipWithError("no shared-memory image");
-    return;
-  }
-  const GcOwner gc(d, XCreateGC(d, RootWindow(d, screen), 0, nullptr));
-  XImage* const xi = image.get();
-  for (auto _ : state) {
-    KernelStep(&frame.params);
-    RenderFrame(*frame.field, frame.layout, frame.colours, 0,
-                reinterpret_cast<std::uint32_t*>(xi->data),
-                static_cast<std::size_t>(xi->bytes_per_line) / 4);
-    XShmPutImage(d, RootWindow(d, screen), gc.get(), xi, 0, 0, 0, 0, static_cast<unsigned>(width),
-                 static_cast<unsigned>(height), False);
-    XSync(d, False);
-  }
+  if (!PaintFrames(state, MakeClientPainter)) return;
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * Pixels(state) * 4));
 }
 
@@ -128,56 +126,9 @@ void BM_WholeFrameToServer(benchmark::State& state) {
 // root window where the server has RENDER: the CPU time is this program's
 // share, the real time includes the server's stretch.
 void BM_WholeFrameServerStretch(benchmark::State& state) {
-  Display* const d = DisplayFor(state);
-  if (d == nullptr) return;
-  int event_base = 0, error_base = 0;
-  if (!XRenderQueryExtension(d, &event_base, &error_base)) {
-    state.SkipWithError("no RENDER extension");
-    return;
-  }
-  const int screen = DefaultScreen(d);
-  const Window root = RootWindow(d, screen);
-  Frame frame(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
-  const ServerStretch stretch = FitServerStretch(frame.layout);
-  ImageOwner image;
-  if (!image.CreateShared(d, DefaultVisual(d, screen), 24, kPictureSide, kPictureSide)) {
-    state.SkipWithError("no shared-memory image");
-    return;
-  }
-  XRenderPictFormat* const format = XRenderFindVisualFormat(d, DefaultVisual(d, screen));
-  const PixmapOwner pixmap(d, XCreatePixmap(d, root, kPictureSide, kPictureSide, 24));
-  const PictureOwner source(d, XRenderCreatePicture(d, pixmap.get(), format, 0, nullptr));
-  const PictureOwner target(d, XRenderCreatePicture(d, root, format, 0, nullptr));
-  XRenderSetPictureFilter(d, source.get(), FilterNearest, nullptr, 0);
-  const GcOwner gc(d, XCreateGC(d, root, 0, nullptr));
-  const bool single = stretch.columns.runs.size() == 1 && stretch.rows.runs.size() == 1;
-  const auto set_transform = [&](const ScaledRun& columns, const ScaledRun& rows) {
-    XTransform transform{};
-    transform.matrix[0][0] = stretch.columns.step;
-    transform.matrix[0][2] = static_cast<XFixed>(TranslationFor(columns, stretch.columns.step));
-    transform.matrix[1][1] = stretch.rows.step;
-    transform.matrix[1][2] = static_cast<XFixed>(TranslationFor(rows, stretch.rows.step));
-    transform.matrix[2][2] = XDoubleToFixed(1);
-    XRenderSetPictureTransform(d, source.get(), &transform);
-  };
-  if (single) set_transform(stretch.columns.runs[0], stretch.rows.runs[0]);
-  XImage* const xi = image.get();
-  for (auto _ : state) {
-    KernelStep(&frame.params);
-    RenderPicture(*frame.field, frame.colours, 0, reinterpret_cast<std::uint32_t*>(xi->data),
-                  static_cast<std::size_t>(xi->bytes_per_line) / 4);
-    XShmPutImage(d, pixmap.get(), gc.get(), xi, 0, 0, 0, 0, kPictureSide, kPictureSide, False);
-    for (const ScaledRun& rows : stretch.rows.runs) {
-      for (const ScaledRun& columns : stretch.columns.runs) {
-        if (!single) set_transform(columns, rows);
-        XRenderComposite(d, PictOpSrc, source.get(), 0, target.get(), 0, 0, 0, 0,
-                         frame.layout.visible_left + columns.begin,
-                         frame.layout.visible_top + rows.begin,
-                         static_cast<unsigned>(columns.count), static_cast<unsigned>(rows.count));
-      }
-    }
-    XSync(d, False);
-  }
+  if (!PaintFrames(state, MakeServerPainter)) return;
+  const ServerStretch stretch = FitServerStretch(
+      LayoutFrame(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)), 0));
   state.counters["composites"] =
       static_cast<double>(stretch.columns.runs.size() * stretch.rows.runs.size());
 }

@@ -5,6 +5,15 @@
 #include "core/numbers.h"
 
 namespace varominea {
+namespace {
+
+// Surfaces (X windows, canvases, outputs) are at most 32,767 pixels wide in
+// practice; a larger or negative extent is clamped into 16 bits.
+std::int16_t Clamp16(int value) {
+  return static_cast<std::int16_t>(std::clamp(value, 0, 32767));
+}
+
+}  // namespace
 
 int TwipsPerPixel(int dpi) {
   constexpr int kTwipsPerInch = 1440;
@@ -31,6 +40,15 @@ std::optional<AreaSize> DrawingAreaFor(std::int16_t image_size, std::int16_t scr
     default:
       return std::nullopt;
   }
+}
+
+std::optional<PlacedArea> CentredAreaFor(int surface_width, int surface_height,
+                                         std::int16_t image_size) {
+  const std::int16_t width16 = Clamp16(surface_width), height16 = Clamp16(surface_height);
+  const auto area = DrawingAreaFor(image_size, width16, height16);
+  if (!area) return std::nullopt;
+  return PlacedArea{CentredPixel(width16, area->width).value_or(0),
+                    CentredPixel(height16, area->height).value_or(0), area->width, area->height};
 }
 
 std::optional<double> CentredOffset(std::int16_t screen_px, std::int16_t extent_px) {

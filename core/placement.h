@@ -40,6 +40,21 @@ std::optional<double> CentredOffset(std::int16_t screen_px, std::int16_t extent_
 // rounds it; std::nullopt when the offset cannot be computed.
 std::optional<std::int16_t> CentredPixel(std::int16_t screen_px, std::int16_t extent_px);
 
+// The drawing area on a surface of any size, as the saver places its
+// Display on a screen: the surface's extents clamped to the 16 bits the
+// saver computes its placement in, the area's size from DrawingAreaFor and
+// its offset from CentredPixel (0 where that cannot be computed). The area
+// may reach past the surface. std::nullopt for an ImageSize that gives no
+// area.
+struct PlacedArea {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+};
+std::optional<PlacedArea> CentredAreaFor(int surface_width, int surface_height,
+                                         std::int16_t image_size);
+
 // The arguments of the per-frame stretching blit: the whole drawing area as
 // destination, and a 256 x 256 source that starts one column left of and two
 // rows below the bitmap, so that field column x and field row y (y counted

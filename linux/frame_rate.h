@@ -5,7 +5,7 @@
 #include <chrono>
 #include <cstdio>
 
-namespace varominea::x11 {
+namespace varominea::linux_saver {
 
 class FrameRateReport {
  public:
@@ -36,4 +36,4 @@ class FrameRateReport {
   Clock::time_point since_;
 };
 
-}  // namespace varominea::x11
+}  // namespace varominea::linux_saver

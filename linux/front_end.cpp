@@ -1,6 +1,6 @@
 #include "linux/front_end.h"
 
-namespace varominea::x11 {
+namespace varominea::linux_saver {
 
 FrontEnd ChooseFrontEnd(const Options& options, const char* wayland_display) {
   if (options.wayland) return FrontEnd::Wayland;
@@ -9,4 +9,4 @@ FrontEnd ChooseFrontEnd(const Options& options, const char* wayland_display) {
   return under_wayland ? FrontEnd::Wayland : FrontEnd::X11;
 }
 
-}  // namespace varominea::x11
+}  // namespace varominea::linux_saver

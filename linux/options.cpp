@@ -4,7 +4,7 @@
 #include <initializer_list>
 #include <utility>
 
-namespace varominea::x11 {
+namespace varominea::linux_saver {
 namespace {
 
 constexpr unsigned long kMaxResourceId = 0x1FFFFFFF;
@@ -167,4 +167,4 @@ std::string UsageText(std::string_view program) {
   return text;
 }
 
-}  // namespace varominea::x11
+}  // namespace varominea::linux_saver

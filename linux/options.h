@@ -1,6 +1,7 @@
-// The command line of the X11 saver, in the form the X11 screen-saver hosts
-// use: where to draw (a given window, the root window or a window of its own)
-// and what to draw (pattern, drawing-area size, pace).
+// The command line of the Linux saver, both front ends, in the form the X11
+// screen-saver hosts use: where to draw (a given window, the root window, a
+// window of its own, or every output of a Wayland compositor) and what to
+// draw (pattern, drawing-area size, pace).
 #pragma once
 
 #include <cstdint>
@@ -10,7 +11,7 @@
 #include <string_view>
 #include <variant>
 
-namespace varominea::x11 {
+namespace varominea::linux_saver {
 
 enum class Target {
   OwnWindow,  // a top-level window of its own, ended by closing it
@@ -32,7 +33,8 @@ struct Options {
   // --wayland: cover every output of the Wayland compositor instead.
   bool wayland = false;
   // Whether an X11 target was named (--root, --window, --window-id or
-  // XSCREENSAVER_WINDOW): then the X11 saver runs even under Wayland.
+  // XSCREENSAVER_WINDOW): then the X11 front end runs even under
+  // Wayland.
   bool x11_target_named = false;
 };
 
@@ -59,4 +61,4 @@ std::optional<unsigned long> ParseWindowId(std::string_view text);
 // The help text; `program` is the name it was started under.
 std::string UsageText(std::string_view program);
 
-}  // namespace varominea::x11
+}  // namespace varominea::linux_saver

@@ -1,5 +1,5 @@
 #!/bin/bash
-# Builds the Debian package of the X11 saver: dist/varominea_<version>_<arch>.deb
+# Builds the Debian package of the Linux saver (X11 and Wayland): dist/varominea_<version>_<arch>.deb
 # (the program, its XScreenSaver settings page, copyright, changelog), then
 # checks it with lintian, which must report no errors.
 #

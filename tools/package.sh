@@ -8,7 +8,7 @@
 #                                        README.txt for users; LICENSE.txt
 #   DIR/Varominea-<version>-symbols.zip  the debug information split off both
 #   DIR/SHA256SUMS                       of the three
-#   DIR/varominea_<version>_amd64.deb    the X11 saver for Debian (tools/package-deb.sh)
+#   DIR/varominea_<version>_amd64.deb    the Linux saver for Debian (tools/package-deb.sh)
 #   DIR/Varominea-<version>-site.zip     the home page, listing these files
 # and SHA256SUMS, last, covers every file in DIR.
 #

@@ -17,7 +17,7 @@ set(release_files
   "Varominea-${VERSION}-setup.exe|installer for 64-bit Windows|Windows 64 ビット用のインストーラー"
   "Varominea-${VERSION}-windows.zip|portable: x64 and x86 Varominea.scr|ポータブル版: x64 と x86 の Varominea.scr"
   "Varominea-${VERSION}-symbols.zip|debug symbols of both programs|両プログラムのデバッグ情報"
-  "varominea_${VERSION}_amd64.deb|Debian 12 package of the X11 saver|X11 版の Debian 12 パッケージ")
+  "varominea_${VERSION}_amd64.deb|Debian 12 package of the Linux saver (X11 and Wayland)|Linux 版（X11・Wayland）の Debian 12 パッケージ")
 set(rows_en "")
 set(rows_ja "")
 set(found 0)

@@ -3,7 +3,6 @@
 // Wayland front end.
 #include <signal.h>
 #include <sys/signalfd.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -12,32 +11,14 @@
 #include <variant>
 #include <vector>
 
+#include "linux/file_descriptor.h"
 #include "linux/front_end.h"
 #include "linux/options.h"
 #include "linux/wayland/saver_wayland.h"
 #include "linux/x11/saver_x11.h"
 
-namespace {
-
-class SignalDescriptor {
- public:
-  explicit SignalDescriptor(const sigset_t& signals)
-      : fd_(signalfd(-1, &signals, SFD_CLOEXEC | SFD_NONBLOCK)) {}
-  SignalDescriptor(const SignalDescriptor&) = delete;
-  SignalDescriptor& operator=(const SignalDescriptor&) = delete;
-  ~SignalDescriptor() {
-    if (fd_ >= 0) close(fd_);
-  }
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
-
-}  // namespace
-
 int main(int argc, char** argv) {
-  using namespace varominea::x11;
+  using namespace varominea::linux_saver;
   const std::string_view program = argc > 0 ? argv[0] : "varominea";
   std::vector<std::string_view> args(argv + (argc > 0 ? 1 : 0), argv + argc);
   const auto parsed = ParseOptions(args, std::getenv("XSCREENSAVER_WINDOW"));
@@ -61,13 +42,13 @@ int main(int argc, char** argv) {
   sigaddset(&stop, SIGTERM);
   sigaddset(&stop, SIGINT);
   if (sigprocmask(SIG_BLOCK, &stop, nullptr) != 0) return 1;
-  const SignalDescriptor signals(stop);
-  if (signals.get() < 0) {
+  const FileDescriptor signals(signalfd(-1, &stop, SFD_CLOEXEC | SFD_NONBLOCK));
+  if (!signals) {
     std::perror("varominea: signalfd");
     return 1;
   }
   if (ChooseFrontEnd(options, std::getenv("WAYLAND_DISPLAY")) == FrontEnd::Wayland) {
     return varominea::wayland::RunSaver(options, signals.get());
   }
-  return RunSaver(options, signals.get());
+  return varominea::x11::RunSaver(options, signals.get());
 }

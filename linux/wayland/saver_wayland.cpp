@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/mman.h>
 #include <sys/signalfd.h>
 #include <unistd.h>
 #include <wayland-client.h>
@@ -16,18 +15,19 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <vector>
 
-#include "core/dib_header.h"
-#include "core/kernel.h"
+#include "core/frame_layout.h"
+#include "core/frame_source.h"
 #include "core/move_detector.h"
-#include "core/patterns.h"
-#include "core/pixel_field.h"
+#include "core/pixel_format.h"
 #include "fractional-scale-v1-client-protocol.h"
-#include "linux/frame_layout.h"
+#include "linux/file_descriptor.h"
 #include "linux/frame_rate.h"
-#include "linux/pixel_format.h"
+#include "linux/wayland/shm_buffer.h"
 #include "linux/wayland/wayland_logic.h"
+#include "linux/wayland/wayland_owners.h"
 #include "viewporter-client-protocol.h"
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
@@ -36,124 +36,15 @@ namespace varominea::wayland {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-using x11::FrameRateReport;
-using x11::Options;
+using linux_saver::FrameRateReport;
+using linux_saver::Options;
 
 constexpr char kTitle[] = "ヴァロミネア";
 constexpr char kAppId[] = "varominea";
 
-// ---------------------------------------------------------------- owners
-
-template <typename T, void (*Destroy)(T*)>
-struct Destroyer {
-  void operator()(T* object) const {
-    if (object != nullptr) Destroy(object);
-  }
-};
-template <typename T, void (*Destroy)(T*)>
-using Owned = std::unique_ptr<T, Destroyer<T, Destroy>>;
-
-// Objects whose destructor request came in a later version of their
-// interface: older ones are only forgotten on the client side.
-void ReleaseOutput(wl_output* output) {
-  if (wl_output_get_version(output) >= WL_OUTPUT_RELEASE_SINCE_VERSION) {
-    wl_output_release(output);
-  } else {
-    wl_output_destroy(output);
-  }
-}
-void ReleaseSeat(wl_seat* seat) {
-  if (wl_seat_get_version(seat) >= WL_SEAT_RELEASE_SINCE_VERSION) {
-    wl_seat_release(seat);
-  } else {
-    wl_seat_destroy(seat);
-  }
-}
-void ReleaseKeyboard(wl_keyboard* keyboard) {
-  if (wl_keyboard_get_version(keyboard) >= WL_KEYBOARD_RELEASE_SINCE_VERSION) {
-    wl_keyboard_release(keyboard);
-  } else {
-    wl_keyboard_destroy(keyboard);
-  }
-}
-void ReleasePointer(wl_pointer* pointer) {
-  if (wl_pointer_get_version(pointer) >= WL_POINTER_RELEASE_SINCE_VERSION) {
-    wl_pointer_release(pointer);
-  } else {
-    wl_pointer_destroy(pointer);
-  }
-}
-void ReleaseLayerShell(zwlr_layer_shell_v1* shell) {
-  if (zwlr_layer_shell_v1_get_version(shell) >= ZWLR_LAYER_SHELL_V1_DESTROY_SINCE_VERSION) {
-    zwlr_layer_shell_v1_destroy(shell);
-  } else {
-    wl_proxy_destroy(reinterpret_cast<wl_proxy*>(shell));
-  }
-}
-
-// A shared-memory buffer of 32-bit pixels the compositor reads the frames from.
-class ShmBuffer {
- public:
-  ShmBuffer() = default;
-  ShmBuffer(const ShmBuffer&) = delete;
-  ShmBuffer& operator=(const ShmBuffer&) = delete;
-  ~ShmBuffer() { Release(); }
-
-  // A new buffer of the given size, all black (fresh shared memory is zero).
-  bool Make(wl_shm* shm, Size size, std::uint32_t format) {
-    Release();
-    const std::size_t stride = static_cast<std::size_t>(size.width) * 4;
-    const std::size_t bytes = stride * static_cast<std::size_t>(size.height);
-    if (bytes == 0 || bytes > static_cast<std::size_t>(INT32_MAX)) return false;
-    const int fd = memfd_create("varominea-frame", MFD_CLOEXEC);
-    if (fd < 0) return false;
-    void* memory = MAP_FAILED;
-    if (ftruncate(fd, static_cast<off_t>(bytes)) == 0) {
-      memory = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
-    }
-    if (memory == MAP_FAILED) {
-      close(fd);
-      return false;
-    }
-    wl_shm_pool* const pool = wl_shm_create_pool(shm, fd, static_cast<std::int32_t>(bytes));
-    buffer_ = wl_shm_pool_create_buffer(pool, 0, size.width, size.height,
-                                        static_cast<std::int32_t>(stride), format);
-    // The buffer keeps the pool's memory; the descriptor and pool are not needed.
-    wl_shm_pool_destroy(pool);
-    close(fd);
-    pixels_ = static_cast<std::uint32_t*>(memory);
-    bytes_ = bytes;
-    size_ = size;
-    wl_buffer_add_listener(buffer_, &kListener, this);
-    return true;
-  }
-
-  wl_buffer* get() const { return buffer_; }
-  std::uint32_t* pixels() const { return pixels_; }
-  std::size_t stride() const { return static_cast<std::size_t>(size_.width); }
-  BufferSlot slot() const { return {size_, busy_}; }
-  void MarkBusy() { busy_ = true; }
-
- private:
-  void Release() {
-    if (buffer_ != nullptr) wl_buffer_destroy(buffer_);
-    if (pixels_ != nullptr) munmap(pixels_, bytes_);
-    buffer_ = nullptr;
-    pixels_ = nullptr;
-    bytes_ = 0;
-    size_ = {};
-    busy_ = false;
-  }
-
-  static void Released(void* data, wl_buffer*) { static_cast<ShmBuffer*>(data)->busy_ = false; }
-  static constexpr wl_buffer_listener kListener{Released};
-
-  wl_buffer* buffer_ = nullptr;
-  std::uint32_t* pixels_ = nullptr;
-  std::size_t bytes_ = 0;
-  Size size_;
-  bool busy_ = false;
-};
+// A listener entry for an event the saver has no use for.
+template <typename... Arguments>
+void Ignore(void*, Arguments...) {}
 
 class Saver;
 
@@ -182,7 +73,7 @@ struct Output {
   bool failed = false;  // no buffer could be made for it: not drawn again
   Size surface_size;
   BufferGeometry geometry;
-  x11::FrameLayout layout;
+  FrameLayout layout;
   bool full_damage = true;
   std::array<ShmBuffer, 2> buffers;
   Owned<wl_callback, wl_callback_destroy> frame;
@@ -220,25 +111,16 @@ class Saver {
     // The outputs' modes and scales.
     if (wl_display_roundtrip(display_) < 0) return Lost();
 
-    field_ = ByteField::Allocate();
-    if (!field_) {
+    source_ = FrameSource::Start(options_.proc_pattern, ClockSeededUniform());
+    if (!source_) {
       std::fputs("varominea: out of memory\n", stderr);
       return 1;
     }
-    params_ = KernelParamsOver(*field_);
-    BuildKernel();
-    DibHeaderRecord dib{};
-    ReadPAL_Newton(dib);
     // XRGB8888 is a little-endian word; on a big-endian host the same word
     // in memory is BGRX8888.
     format_ = (std::endian::native == std::endian::little) ? WL_SHM_FORMAT_XRGB8888
                                                            : WL_SHM_FORMAT_BGRX8888;
-    colours_ = x11::PixelTableFor(dib, {0xFF0000, 0x00FF00, 0x0000FF});
-    if (options_.proc_pattern != 0) {
-      FillRingField(*field_, ClockSeededUniform());
-    } else {
-      FillSquareField(*field_);
-    }
+    colours_ = PixelTableFor(source_->palette(), kXrgbMasks);
 
     started_ = true;
     outputs_.ForEach([&](Output& output) { MakeSurface(output); });
@@ -260,7 +142,7 @@ class Saver {
       std::vector<Pace> paces;
       outputs_.ForEach([&](Output& output) { paces.push_back(PaceFor(output, now)); });
       if (now >= next_step && TimeToStep(paces)) {
-        KernelStep(&params_);
+        source_->Step();
         outputs_.ForEach([&](Output& output) {
           if (PaceFor(output, now) == Pace::Ready) Draw(output, now);
         });
@@ -308,12 +190,12 @@ class Saver {
       }
       output.full_damage = true;
     }
-    const x11::FrameLayout& layout = output.layout;
+    const FrameLayout& layout = output.layout;
     if (layout.visible_width > 0 && layout.visible_height > 0) {
       std::uint32_t* const origin = buffer.pixels() +
                                     static_cast<std::size_t>(layout.visible_top) * buffer.stride() +
                                     static_cast<std::size_t>(layout.visible_left);
-      x11::RenderFrame(*field_, layout, colours_, 0, origin, buffer.stride());
+      RenderFrame(source_->field(), layout, colours_, 0, origin, buffer.stride());
     }
     wl_surface* const surface = output.surface.get();
     wl_surface_attach(surface, buffer.get(), 0, 0);
@@ -424,8 +306,7 @@ class Saver {
                                                       output.preferred_120, viewporter_ != nullptr);
     if (geometry == output.geometry && !output.layout.row_offsets.empty()) return;
     output.geometry = geometry;
-    output.layout =
-        x11::LayoutFrame(geometry.pixels.width, geometry.pixels.height, options_.image_size);
+    output.layout = LayoutFrame(geometry.pixels.width, geometry.pixels.height, options_.image_size);
     output.full_damage = true;
     if (output.viewport) {
       if (geometry.viewport && output.surface_size.width > 0 && output.surface_size.height > 0) {
@@ -511,15 +392,14 @@ class Saver {
     self->outputs_.Remove(name);
     self->seats_.Remove(name);
   }
-  static constexpr wl_registry_listener kRegistryListener{Global, GlobalRemove};
+  static constexpr wl_registry_listener kRegistryListener{.global = Global,
+                                                          .global_remove = GlobalRemove};
 
   static void Ping(void*, xdg_wm_base* base, std::uint32_t serial) {
     xdg_wm_base_pong(base, serial);
   }
-  static constexpr xdg_wm_base_listener kWmBaseListener{Ping};
+  static constexpr xdg_wm_base_listener kWmBaseListener{.ping = Ping};
 
-  static void OutputGeometry(void*, wl_output*, std::int32_t, std::int32_t, std::int32_t,
-                             std::int32_t, std::int32_t, const char*, const char*, std::int32_t) {}
   static void OutputMode(void* data, wl_output*, std::uint32_t flags, std::int32_t width,
                          std::int32_t height, std::int32_t) {
     if ((flags & WL_OUTPUT_MODE_CURRENT) != 0) static_cast<Output*>(data)->mode = {width, height};
@@ -533,10 +413,12 @@ class Saver {
   static void OutputScale(void* data, wl_output*, std::int32_t factor) {
     static_cast<Output*>(data)->scale = factor;
   }
-  static void OutputName(void*, wl_output*, const char*) {}
-  static void OutputDescription(void*, wl_output*, const char*) {}
-  static constexpr wl_output_listener kOutputListener{
-      OutputGeometry, OutputMode, OutputDone, OutputScale, OutputName, OutputDescription};
+  static constexpr wl_output_listener kOutputListener{.geometry = Ignore,
+                                                      .mode = OutputMode,
+                                                      .done = OutputDone,
+                                                      .scale = OutputScale,
+                                                      .name = Ignore,
+                                                      .description = Ignore};
 
   static void LayerConfigure(void* data, zwlr_layer_surface_v1* layer, std::uint32_t serial,
                              std::uint32_t width, std::uint32_t height) {
@@ -552,7 +434,8 @@ class Saver {
     output.closed = true;
     output.saver->closed_pending_ = true;
   }
-  static constexpr zwlr_layer_surface_v1_listener kLayerListener{LayerConfigure, LayerClosed};
+  static constexpr zwlr_layer_surface_v1_listener kLayerListener{.configure = LayerConfigure,
+                                                                 .closed = LayerClosed};
 
   static void XdgConfigure(void* data, xdg_surface* surface, std::uint32_t serial) {
     auto& output = *static_cast<Output*>(data);
@@ -560,7 +443,7 @@ class Saver {
     output.shown = true;
     output.saver->Apply(output);
   }
-  static constexpr xdg_surface_listener kXdgSurfaceListener{XdgConfigure};
+  static constexpr xdg_surface_listener kXdgSurfaceListener{.configure = XdgConfigure};
 
   static void ToplevelConfigure(void* data, xdg_toplevel*, std::int32_t width, std::int32_t height,
                                 wl_array*) {
@@ -569,22 +452,23 @@ class Saver {
   static void ToplevelClose(void* data, xdg_toplevel*) {
     static_cast<Output*>(data)->saver->end_ = 0;
   }
-  static void ToplevelBounds(void*, xdg_toplevel*, std::int32_t, std::int32_t) {}
-  static void ToplevelCapabilities(void*, xdg_toplevel*, wl_array*) {}
-  static constexpr xdg_toplevel_listener kToplevelListener{ToplevelConfigure, ToplevelClose,
-                                                           ToplevelBounds, ToplevelCapabilities};
+  static constexpr xdg_toplevel_listener kToplevelListener{.configure = ToplevelConfigure,
+                                                           .close = ToplevelClose,
+                                                           .configure_bounds = Ignore,
+                                                           .wm_capabilities = Ignore};
 
   static void PreferredScale(void* data, wp_fractional_scale_v1*, std::uint32_t scale) {
     auto& output = *static_cast<Output*>(data);
     output.preferred_120 = scale;
     output.saver->Apply(output);
   }
-  static constexpr wp_fractional_scale_v1_listener kFractionalListener{PreferredScale};
+  static constexpr wp_fractional_scale_v1_listener kFractionalListener{.preferred_scale =
+                                                                           PreferredScale};
 
   static void FrameDone(void* data, wl_callback*, std::uint32_t) {
     static_cast<Output*>(data)->frame.reset();
   }
-  static constexpr wl_callback_listener kFrameListener{FrameDone};
+  static constexpr wl_callback_listener kFrameListener{.done = FrameDone};
 
   static void SeatCapabilities(void* data, wl_seat* wl_seat, std::uint32_t capabilities) {
     auto& seat = *static_cast<Seat*>(data);
@@ -604,25 +488,24 @@ class Saver {
       seat.pointer_surface = nullptr;
     }
   }
-  static void SeatName(void*, wl_seat*, const char*) {}
-  static constexpr wl_seat_listener kSeatListener{SeatCapabilities, SeatName};
+  static constexpr wl_seat_listener kSeatListener{.capabilities = SeatCapabilities, .name = Ignore};
 
   // Keys: any key that goes down ends the saver. Keys already down when the
   // surface gets the focus (the one that started it) do not.
   static void KeyMap(void*, wl_keyboard*, std::uint32_t, std::int32_t fd, std::uint32_t) {
-    close(fd);
+    // The key map is not read: the descriptor is closed at once.
+    const linux_saver::FileDescriptor map(fd);
   }
-  static void KeyEnter(void*, wl_keyboard*, std::uint32_t, wl_surface*, wl_array*) {}
-  static void KeyLeave(void*, wl_keyboard*, std::uint32_t, wl_surface*) {}
   static void Key(void* data, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t,
                   std::uint32_t state) {
     if (state == WL_KEYBOARD_KEY_STATE_PRESSED) static_cast<Seat*>(data)->saver->end_ = 0;
   }
-  static void KeyModifiers(void*, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t,
-                           std::uint32_t, std::uint32_t) {}
-  static void KeyRepeat(void*, wl_keyboard*, std::int32_t, std::int32_t) {}
-  static constexpr wl_keyboard_listener kKeyboardListener{KeyMap, KeyEnter,     KeyLeave,
-                                                          Key,    KeyModifiers, KeyRepeat};
+  static constexpr wl_keyboard_listener kKeyboardListener{.keymap = KeyMap,
+                                                          .enter = Ignore,
+                                                          .leave = Ignore,
+                                                          .key = Key,
+                                                          .modifiers = Ignore,
+                                                          .repeat_info = Ignore};
 
   // The pointer: hidden over the surfaces; any button ends the saver, and so
   // does a real move.
@@ -644,15 +527,16 @@ class Saver {
                             std::uint32_t state) {
     if (state == WL_POINTER_BUTTON_STATE_PRESSED) static_cast<Seat*>(data)->saver->end_ = 0;
   }
-  static void PointerAxis(void*, wl_pointer*, std::uint32_t, std::uint32_t, wl_fixed_t) {}
-  static void PointerFrame(void*, wl_pointer*) {}
-  static void PointerAxisSource(void*, wl_pointer*, std::uint32_t) {}
-  static void PointerAxisStop(void*, wl_pointer*, std::uint32_t, std::uint32_t) {}
-  static void PointerAxisDiscrete(void*, wl_pointer*, std::uint32_t, std::int32_t) {}
-  static void PointerAxisValue120(void*, wl_pointer*, std::uint32_t, std::int32_t) {}
-  static constexpr wl_pointer_listener kPointerListener{
-      PointerEnter, PointerLeave,      PointerMotion,   PointerButton,       PointerAxis,
-      PointerFrame, PointerAxisSource, PointerAxisStop, PointerAxisDiscrete, PointerAxisValue120};
+  static constexpr wl_pointer_listener kPointerListener{.enter = PointerEnter,
+                                                        .leave = PointerLeave,
+                                                        .motion = PointerMotion,
+                                                        .button = PointerButton,
+                                                        .axis = Ignore,
+                                                        .frame = Ignore,
+                                                        .axis_source = Ignore,
+                                                        .axis_stop = Ignore,
+                                                        .axis_discrete = Ignore,
+                                                        .axis_value120 = Ignore};
 
   // ------------------------------------------------------------ state
 
@@ -670,9 +554,8 @@ class Saver {
   Shell shell_ = Shell::None;
   std::uint32_t format_ = WL_SHM_FORMAT_XRGB8888;
 
-  std::unique_ptr<ByteField> field_;
-  KernelParamBlock params_;
-  x11::PixelTable colours_{};
+  std::unique_ptr<FrameSource> source_;
+  PixelTable colours_{};
   MoveDetector move_detector_;
 
   bool started_ = false;

@@ -56,7 +56,7 @@ Point ToBufferPixels(Point surface_point, Size surface, Size pixels) {
           scale(surface_point.y, surface.height, pixels.height)};
 }
 
-bool OnDrawingArea(const x11::FrameLayout& layout, Point pixel) {
+bool OnDrawingArea(const FrameLayout& layout, Point pixel) {
   return pixel.x >= layout.area_left && pixel.x < layout.area_left + layout.area_width &&
          pixel.y >= layout.area_top && pixel.y < layout.area_top + layout.area_height;
 }

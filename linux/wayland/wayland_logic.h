@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "linux/frame_layout.h"
+#include "core/frame_layout.h"
 
 namespace varominea::wayland {
 
@@ -55,7 +55,7 @@ Point ToBufferPixels(Point surface_point, Size surface, Size pixels);
 
 // Whether a buffer pixel position lies on the drawing area (pointer moves
 // over the black margin never end the saver).
-bool OnDrawingArea(const x11::FrameLayout& layout, Point pixel);
+bool OnDrawingArea(const FrameLayout& layout, Point pixel);
 
 // One of an output's two buffers: its size (0 x 0 before it is made) and
 // whether the compositor may still read it.

@@ -1,13 +1,10 @@
 #include "linux/x11/saver_x11.h"
 
 #include <X11/Xatom.h>
-#include <X11/extensions/render.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
 
-#include <bit>
-#include <bitset>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -16,54 +13,25 @@
 #include <optional>
 #include <string_view>
 #include <thread>
-#include <vector>
 
-#include "core/dib_header.h"
-#include "core/kernel.h"
-#include "core/patterns.h"
-#include "core/pixel_field.h"
-#include "linux/frame_layout.h"
+#include "core/frame_layout.h"
+#include "core/frame_source.h"
+#include "linux/file_descriptor.h"
 #include "linux/frame_rate.h"
-#include "linux/pixel_format.h"
-#include "linux/x11/server_stretch.h"
+#include "linux/x11/frame_image.h"
+#include "linux/x11/painters.h"
 #include "linux/x11/x11_owners.h"
+#include "linux/x11/x_errors.h"
 
 namespace varominea::x11 {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using linux_saver::FrameRateReport;
+using linux_saver::Options;
+using linux_saver::Target;
 
 constexpr char kTitle[] = "ヴァロミネア";
-
-// RENDER's "no such picture" error; -1 until the extension is in use.
-int render_bad_picture = -1;
-
-// Xlib's default handler ends the process on any error. A host may destroy
-// the window at any moment, so requests on it can fail between two checks;
-// the loop notices a vanished window by its own checks and ends quietly.
-// Any other error is reported once for each kind of request that caused it:
-// a fault that recurs every frame would otherwise flood the log.
-int ReportXError(Display* display, XErrorEvent* error) {
-  switch (error->error_code) {
-    case BadWindow:
-    case BadDrawable:
-    case BadMatch:
-    case BadAccess:  // shared memory the server cannot reach (probed below)
-      return 0;
-    default: {
-      if (error->error_code == render_bad_picture) return 0;  // the window's picture, gone with it
-      static std::bitset<256 * 256> reported;
-      const std::size_t kind = std::size_t{error->error_code} * 256 + error->request_code;
-      if (reported.test(kind)) return 0;
-      reported.set(kind);
-      char text[128] = {};
-      XGetErrorText(display, error->error_code, text, sizeof text);
-      std::fprintf(stderr, "varominea: X error ignored: %s (request %d; reported once)\n", text,
-                   error->request_code);
-      return 0;
-    }
-  }
-}
 
 // Ends the process at once, as SIGTERM and SIGINT must. No request goes to
 // the server on the way out: the host that sent the signal may hold the
@@ -82,9 +50,9 @@ class SignalWatch {
   explicit SignalWatch(int signal_fd) {
     int ends[2];
     if (pipe2(ends, O_CLOEXEC) != 0) return;
-    quit_read_ = ends[0];
-    quit_write_ = ends[1];
-    thread_ = std::thread([signal_fd, quit = quit_read_] {
+    quit_read_ = linux_saver::FileDescriptor(ends[0]);
+    quit_write_ = linux_saver::FileDescriptor(ends[1]);
+    thread_ = std::thread([signal_fd, quit = quit_read_.get()] {
       pollfd fds[2] = {{signal_fd, POLLIN, 0}, {quit, POLLIN, 0}};
       for (;;) {
         if (poll(fds, 2, -1) < 0) continue;
@@ -96,15 +64,15 @@ class SignalWatch {
   SignalWatch(const SignalWatch&) = delete;
   SignalWatch& operator=(const SignalWatch&) = delete;
   ~SignalWatch() {
-    if (quit_write_ >= 0) close(quit_write_);
+    // Closing the write end wakes the thread; the read end goes after it.
+    quit_write_.Close();
     if (thread_.joinable()) thread_.join();
-    if (quit_read_ >= 0) close(quit_read_);
   }
   bool watching() const { return thread_.joinable(); }
 
  private:
-  int quit_read_ = -1;
-  int quit_write_ = -1;
+  linux_saver::FileDescriptor quit_read_;
+  linux_saver::FileDescriptor quit_write_;
   std::thread thread_;
 };
 
@@ -113,69 +81,6 @@ class SignalWatch {
 // comparisons and tests; =server fails where the server cannot.
 enum class Stretch { Either, Client, Server };
 
-// Whether the server can read this client's shared memory: a 1 x 1 segment
-// attached and read back. Remote servers accept the attach and then fail.
-bool SharedMemoryWorks(Display* display) {
-  if (!XShmQueryExtension(display)) return false;
-  const int screen = DefaultScreen(display);
-  ImageOwner probe;
-  if (!probe.CreateShared(display, DefaultVisual(display, screen),
-                          static_cast<unsigned>(DefaultDepth(display, screen)), 1, 1)) {
-    return false;
-  }
-  return XShmGetImage(display, RootWindow(display, screen), probe.get(), 0, 0, AllPlanes) != 0;
-}
-
-struct Surface {
-  Window window = 0;
-  Visual* visual = nullptr;
-  unsigned depth = 0;
-  Colormap colormap = 0;
-};
-
-// The colours of the palette on this visual: from the channel masks on true
-// and direct colour visuals, otherwise allocated from the colormap.
-struct Colours {
-  PixelTable table{};
-  std::uint32_t black = 0;
-  bool true_colour = false;
-};
-
-Colours ColoursFor(Display* display, const Surface& surface, const DibHeaderRecord& dib) {
-  Colours colours;
-  const int visual_class = surface.visual->c_class;
-  if (visual_class == TrueColor || visual_class == DirectColor) {
-    const ChannelMasks masks{static_cast<std::uint32_t>(surface.visual->red_mask),
-                             static_cast<std::uint32_t>(surface.visual->green_mask),
-                             static_cast<std::uint32_t>(surface.visual->blue_mask)};
-    colours.table = PixelTableFor(dib, masks);
-    colours.black = PixelFor(0, 0, 0, masks);
-    // Opaque where the visual has an alpha channel.
-    const std::uint32_t alpha = UnusedBits(surface.depth, masks);
-    for (std::uint32_t& pixel : colours.table) pixel |= alpha;
-    colours.black |= alpha;
-    colours.true_colour = visual_class == TrueColor;
-    return colours;
-  }
-  const auto allocate = [&](std::uint8_t r, std::uint8_t g, std::uint8_t b) -> std::uint32_t {
-    XColor colour{};
-    colour.red = static_cast<unsigned short>(r * 257);
-    colour.green = static_cast<unsigned short>(g * 257);
-    colour.blue = static_cast<unsigned short>(b * 257);
-    colour.flags = DoRed | DoGreen | DoBlue;
-    if (XAllocColor(display, surface.colormap, &colour) == 0) {
-      return static_cast<std::uint32_t>(BlackPixel(display, DefaultScreen(display)));
-    }
-    return static_cast<std::uint32_t>(colour.pixel);
-  };
-  colours.black = allocate(0, 0, 0);
-  for (std::size_t i = 0; i < colours.table.size(); ++i) {
-    const RgbQuad& c = dib.bmiColors[i];
-    colours.table[i] = allocate(c.rgbRed, c.rgbGreen, c.rgbBlue);
-  }
-  return colours;
-}
-
 class Saver {
  public:
   Saver(Display* display, const Options& options, Stretch stretch)
@@ -183,32 +88,28 @@ class Saver {
 
   int Run() {
     if (!Open()) return 1;
-    field_ = ByteField::Allocate();
-    if (!field_) {
+    source_ = FrameSource::Start(options_.proc_pattern, ClockSeededUniform());
+    if (!source_) {
       std::fputs("varominea: out of memory\n", stderr);
       return 1;
     }
-    params_ = KernelParamsOver(*field_);
-    BuildKernel();
     // Only the colour table is used: the frame is drawn by this program, not
     // blitted from a device-independent bitmap.
-    DibHeaderRecord dib{};
-    ReadPAL_Newton(dib);
-    colours_ = ColoursFor(display_, surface_, dib);
+    const Colours colours = ColoursFor(display_, surface_, source_->palette());
     gc_.emplace(display_, XCreateGC(display_, surface_.window, 0, nullptr));
-    XSetForeground(display_, gc_->get(), colours_.black);
-    server_stretch_ = stretch_choice_ != Stretch::Client && SetUpServerStretch();
-    if (stretch_choice_ == Stretch::Server && !server_stretch_) {
+    XSetForeground(display_, gc_->get(), colours.black);
+    if (stretch_choice_ != Stretch::Client) {
+      painter_ = MakeServerPainter(display_, surface_, colours, gc_->get(), shared_memory_);
+    }
+    if (stretch_choice_ == Stretch::Server && !painter_) {
       std::fputs(
           "varominea: VAROMINEA_X11_STRETCH=server, but the X server cannot enlarge the "
           "picture here (that needs RENDER and a true-colour window)\n",
           stderr);
       return 1;
     }
-    if (options_.proc_pattern != 0) {
-      FillRingField(*field_, ClockSeededUniform());
-    } else {
-      FillSquareField(*field_);
+    if (!painter_) {
+      painter_ = MakeClientPainter(display_, surface_, colours, gc_->get(), shared_memory_);
     }
 
     int width = 0, height = 0;
@@ -224,8 +125,8 @@ class Saver {
           LayOut(width, height);
         }
       }
-      KernelStep(&params_);
-      DrawFrame();
+      source_->Step();
+      painter_->Paint(source_->field());
       frame_rate_.CountFrame();
       if (const auto status = Pause()) return *status;
     }
@@ -233,7 +134,7 @@ class Saver {
 
  private:
   bool Open() {
-    XSetErrorHandler(ReportXError);
+    WatchErrors(display_);
     const int screen = DefaultScreen(display_);
     shared_memory_ = SharedMemoryWorks(display_);
     if (options_.target == Target::OwnWindow) return CreateOwnWindow(screen);
@@ -296,39 +197,6 @@ class Saver {
     return true;
   }
 
-  // The picture's image, the pixmap the server reads it from and the two
-  // pictures of the composite; false (and the client-side stretch) where the
-  // server has no RENDER with transforms and filters, or the window is not
-  // true colour.
-  bool SetUpServerStretch() {
-    int event_base = 0, error_base = 0, major = 0, minor = 0;
-    if (!colours_.true_colour || !XRenderQueryExtension(display_, &event_base, &error_base) ||
-        !XRenderQueryVersion(display_, &major, &minor) || (major == 0 && minor < 6)) {
-      return false;
-    }
-    XRenderPictFormat* const format = XRenderFindVisualFormat(display_, surface_.visual);
-    if (format == nullptr || format->type != PictTypeDirect) return false;
-    render_bad_picture = error_base + BadPicture;
-    constexpr unsigned kSide = kPictureSide;
-    if (!(shared_memory_ &&
-          picture_image_.CreateShared(display_, surface_.visual, surface_.depth, kSide, kSide)) &&
-        !picture_image_.CreatePlain(display_, surface_.visual, surface_.depth, kSide, kSide)) {
-      return false;
-    }
-    const XImage* const image = picture_image_.get();
-    picture_direct_ =
-        image->bits_per_pixel == 32 &&
-        image->byte_order == ((std::endian::native == std::endian::little) ? LSBFirst : MSBFirst);
-    if (!picture_direct_) buffer_.resize(std::size_t{kSide} * kSide);
-    picture_pixmap_.emplace(display_,
-                            XCreatePixmap(display_, surface_.window, kSide, kSide, surface_.depth));
-    source_.emplace(display_,
-                    XRenderCreatePicture(display_, picture_pixmap_->get(), format, 0, nullptr));
-    XRenderSetPictureFilter(display_, source_->get(), FilterNearest, nullptr, 0);
-    target_.emplace(display_, XRenderCreatePicture(display_, surface_.window, format, 0, nullptr));
-    return true;
-  }
-
   bool WindowSize(int& width, int& height) {
     Window root = 0;
     int x = 0, y = 0;
@@ -343,35 +211,7 @@ class Saver {
 
   void LayOut(int width, int height) {
     layout_ = LayoutFrame(width, height, options_.image_size);
-    if (server_stretch_) {
-      stretch_ = FitServerStretch(layout_);
-      // One transform for the whole area is set once, not every frame.
-      single_run_ = stretch_.columns.runs.size() == 1 && stretch_.rows.runs.size() == 1;
-      if (single_run_) SetTransform(stretch_.columns.runs[0], stretch_.rows.runs[0]);
-      PaintMargins();
-      return;
-    }
-    image_.Reset();
-    direct_ = false;
-    buffer_.clear();
-    if (layout_.visible_width > 0 && layout_.visible_height > 0) {
-      const auto w = static_cast<unsigned>(layout_.visible_width);
-      const auto h = static_cast<unsigned>(layout_.visible_height);
-      if (!(shared_memory_ &&
-            image_.CreateShared(display_, surface_.visual, surface_.depth, w, h)) &&
-          !image_.CreatePlain(display_, surface_.visual, surface_.depth, w, h)) {
-        std::fputs("varominea: cannot make an image of the window's size\n", stderr);
-      }
-      const XImage* const image = image_.get();
-      // 24- and 32-bit true colour is drawn straight into the image; any
-      // other pixel layout goes through XPutPixel.
-      direct_ =
-          image != nullptr && colours_.true_colour && image->bits_per_pixel == 32 &&
-          image->byte_order == ((std::endian::native == std::endian::little) ? LSBFirst : MSBFirst);
-      if (image != nullptr && !direct_) {
-        buffer_.resize(static_cast<std::size_t>(w) * h);
-      }
-    }
+    painter_->LayOut(layout_);
     PaintMargins();
   }
 
@@ -395,84 +235,6 @@ class Saver {
       XFillRectangle(display_, surface_.window, gc_->get(), x, y, static_cast<unsigned>(w),
                      static_cast<unsigned>(h));
     }
-  }
-
-  void SetTransform(const ScaledRun& columns, const ScaledRun& rows) {
-    XTransform transform{};
-    transform.matrix[0][0] = stretch_.columns.step;
-    transform.matrix[0][2] = static_cast<XFixed>(TranslationFor(columns, stretch_.columns.step));
-    transform.matrix[1][1] = stretch_.rows.step;
-    transform.matrix[1][2] = static_cast<XFixed>(TranslationFor(rows, stretch_.rows.step));
-    transform.matrix[2][2] = XDoubleToFixed(1);
-    XRenderSetPictureTransform(display_, source_->get(), &transform);
-  }
-
-  // The picture to the server, then enlarged there over the visible part.
-  void DrawServerStretched() {
-    XImage* const image = picture_image_.get();
-    if (picture_direct_) {
-      RenderPicture(*field_, colours_.table, colours_.black,
-                    reinterpret_cast<std::uint32_t*>(image->data),
-                    static_cast<std::size_t>(image->bytes_per_line) / 4);
-    } else {
-      RenderPicture(*field_, colours_.table, colours_.black, buffer_.data(), kPictureSide);
-      for (int y = 0; y < kPictureSide; ++y) {
-        const std::uint32_t* const row = buffer_.data() + std::size_t{kPictureSide} * y;
-        for (int x = 0; x < kPictureSide; ++x) XPutPixel(image, x, y, row[x]);
-      }
-    }
-    if (picture_image_.shared()) {
-      XShmPutImage(display_, picture_pixmap_->get(), gc_->get(), image, 0, 0, 0, 0, kPictureSide,
-                   kPictureSide, False);
-    } else {
-      XPutImage(display_, picture_pixmap_->get(), gc_->get(), image, 0, 0, 0, 0, kPictureSide,
-                kPictureSide);
-    }
-    for (const ScaledRun& rows : stretch_.rows.runs) {
-      for (const ScaledRun& columns : stretch_.columns.runs) {
-        if (!single_run_) SetTransform(columns, rows);
-        XRenderComposite(display_, PictOpSrc, source_->get(), 0, target_->get(), 0, 0, 0, 0,
-                         layout_.visible_left + columns.begin, layout_.visible_top + rows.begin,
-                         static_cast<unsigned>(columns.count), static_cast<unsigned>(rows.count));
-      }
-    }
-    // The server has the picture before the next one is drawn into the same memory.
-    XSync(display_, False);
-  }
-
-  void DrawFrame() {
-    if (server_stretch_) {
-      DrawServerStretched();
-      return;
-    }
-    XImage* const image = image_.get();
-    if (image == nullptr) {
-      XSync(display_, False);
-      return;
-    }
-    if (direct_) {
-      RenderFrame(*field_, layout_, colours_.table, colours_.black,
-                  reinterpret_cast<std::uint32_t*>(image->data),
-                  static_cast<std::size_t>(image->bytes_per_line) / 4);
-    } else {
-      const auto stride = static_cast<std::size_t>(layout_.visible_width);
-      RenderFrame(*field_, layout_, colours_.table, colours_.black, buffer_.data(), stride);
-      for (int y = 0; y < layout_.visible_height; ++y) {
-        const std::uint32_t* const row = buffer_.data() + static_cast<std::size_t>(y) * stride;
-        for (int x = 0; x < layout_.visible_width; ++x) XPutPixel(image, x, y, row[x]);
-      }
-    }
-    const auto w = static_cast<unsigned>(layout_.visible_width);
-    const auto h = static_cast<unsigned>(layout_.visible_height);
-    if (image_.shared()) {
-      XShmPutImage(display_, surface_.window, gc_->get(), image, 0, 0, layout_.visible_left,
-                   layout_.visible_top, w, h, False);
-    } else {
-      XPutImage(display_, surface_.window, gc_->get(), image, 0, 0, layout_.visible_left,
-                layout_.visible_top, w, h);
-    }
-    // The server has the frame before the next one is drawn into the same memory.
-    XSync(display_, False);
   }
 
   // Handles what the server has sent; a status when the saver must end.
@@ -536,25 +298,10 @@ class Saver {
   bool shared_memory_ = false;
   Atom delete_window_ = 0;
 
-  std::unique_ptr<ByteField> field_;
-  KernelParamBlock params_;
-  Colours colours_;
+  std::unique_ptr<FrameSource> source_;
   std::optional<GcOwner> gc_;
-
+  std::unique_ptr<Painter> painter_;
   FrameLayout layout_;
-  ImageOwner image_;
-  bool direct_ = false;
-  std::vector<std::uint32_t> buffer_;
-
-  // The server-side stretch (when server_stretch_).
-  bool server_stretch_ = false;
-  ImageOwner picture_image_;
-  bool picture_direct_ = false;
-  std::optional<PixmapOwner> picture_pixmap_;
-  std::optional<PictureOwner> source_;
-  std::optional<PictureOwner> target_;
-  ServerStretch stretch_;
-  bool single_run_ = false;
 
   FrameRateReport frame_rate_;
 };

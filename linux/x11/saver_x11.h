@@ -10,6 +10,6 @@ namespace varominea::x11 {
 // used, and returns the process's exit status: 0 when it ended as a saver
 // should. A signal on `signal_fd` (a signalfd for SIGTERM and SIGINT) ends
 // the process at once with status 0, wherever the saver is waiting.
-int RunSaver(const Options& options, int signal_fd);
+int RunSaver(const linux_saver::Options& options, int signal_fd);
 
 }  // namespace varominea::x11

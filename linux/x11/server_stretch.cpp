@@ -83,20 +83,4 @@ std::int64_t TranslationFor(const ScaledRun& run, std::int32_t step) {
   return run.origin + 1 - (std::int64_t{step} + 1) / 2;
 }
 
-void RenderPicture(const ByteField& field, const PixelTable& colours, std::uint32_t black,
-                   std::uint32_t* out, std::size_t stride) {
-  constexpr int kShownRows = kPictureSide - 2;
-  for (int q = 0; q < kPictureSide; ++q) {
-    std::uint32_t* const line = out + static_cast<std::size_t>(q) * stride;
-    if (q >= kShownRows) {
-      std::fill_n(line, kPictureSide, black);
-      continue;
-    }
-    const std::uint8_t* const cells = field.data() + ByteField::Offset(1, kPictureSide - 1 - q);
-    line[0] = black;
-    // Field column s is byte s - 1 of its row.
-    for (int s = 1; s < kPictureSide; ++s) line[s] = colours[cells[s - 1]];
-  }
-}
-
 }  // namespace varominea::x11

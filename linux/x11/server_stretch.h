@@ -12,15 +12,10 @@
 #include <span>
 #include <vector>
 
-#include "core/pixel_field.h"
-#include "linux/frame_layout.h"
+#include "core/frame_layout.h"
+#include "core/frame_source.h"
 
 namespace varominea::x11 {
-
-// The picture's side. Column 0 is the left strip and rows 254 and 255 the
-// bottom strip (black); column s (1..255) of row q (0..253) shows field cell
-// (s, 255 - q): rows top-down, as X images are stored.
-inline constexpr int kPictureSide = 256;
 
 // The source pixels one destination pixel may show, inclusive (two black
 // rows of the picture are equally right for a pixel of the bottom strip).
@@ -63,10 +58,5 @@ ServerStretch FitServerStretch(const FrameLayout& layout);
 // back by one 1/65536 before rounding down, so that a position exactly on a
 // boundary takes the pixel before it.
 std::int64_t TranslationFor(const ScaledRun& run, std::int32_t step);
-
-// Draws the picture (kPictureSide x kPictureSide pixels, `stride` pixels
-// from one row to the next) from the field.
-void RenderPicture(const ByteField& field, const PixelTable& colours, std::uint32_t black,
-                   std::uint32_t* out, std::size_t stride);
 
 }  // namespace varominea::x11

@@ -1,5 +1,5 @@
-// Owners of the X and system resources the saver holds: each closes,
-// frees or detaches exactly one thing, once. Move-only where moving is needed.
+// Owners of the X resources the saver holds: each closes, frees or detaches
+// exactly one thing, once. Not copyable.
 #pragma once
 
 #include <X11/Xlib.h>
@@ -7,7 +7,6 @@
 #include <X11/extensions/XShm.h>
 #include <X11/extensions/Xrender.h>
 #include <sys/shm.h>
-#include <unistd.h>
 
 #include <cstddef>
 #include <cstdlib>
@@ -27,20 +26,6 @@ class DisplayOwner {
 
  private:
   Display* display_;
-};
-
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd = -1) : fd_(fd) {}
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  ~FileDescriptor() {
-    if (fd_ >= 0) close(fd_);
-  }
-  int get() const { return fd_; }
-
- private:
-  int fd_;
 };
 
 // A resource this program created on the display, freed by `Free` with its
@@ -137,6 +122,7 @@ class ImageOwner {
   }
 
   XImage* get() const { return image_; }
+  Display* display() const { return display_; }
   bool shared() const { return shared_; }
 
  private:

@@ -20,7 +20,7 @@ namespace varominea::wayland {
 namespace {
 
 using namespace std::chrono_literals;
-using x11::FrontEnd;
+using linux_saver::FrontEnd;
 
 TEST(FrontEndTest, WaylandUnlessAnX11TargetIsNamed) {
   const struct {
@@ -46,10 +46,12 @@ TEST(FrontEndTest, WaylandUnlessAnX11TargetIsNamed) {
     for (const auto arg : c.args) shown += std::string(arg) + " ";
     SCOPED_TRACE(shown + (c.host_window ? c.host_window : "-") + " " +
                  (c.wayland_display ? c.wayland_display : "-"));
-    const auto parsed = x11::ParseOptions(c.args, c.host_window);
-    ASSERT_TRUE(std::holds_alternative<x11::Options>(parsed))
-        << std::get<x11::UsageError>(parsed).message;
-    EXPECT_EQ(x11::ChooseFrontEnd(std::get<x11::Options>(parsed), c.wayland_display), c.expected);
+    const auto parsed = linux_saver::ParseOptions(c.args, c.host_window);
+    ASSERT_TRUE(std::holds_alternative<linux_saver::Options>(parsed))
+        << std::get<linux_saver::UsageError>(parsed).message;
+    EXPECT_EQ(
+        linux_saver::ChooseFrontEnd(std::get<linux_saver::Options>(parsed), c.wayland_display),
+        c.expected);
   }
 }
 
@@ -60,11 +62,12 @@ TEST(FrontEndTest, WaylandTakesNoX11Window) {
         {"--wayland", "--window-id", "5"},
         {"--wayland=1"}}) {
     SCOPED_TRACE(std::string(args[0]));
-    EXPECT_TRUE(std::holds_alternative<x11::UsageError>(x11::ParseOptions(args, nullptr)));
+    EXPECT_TRUE(
+        std::holds_alternative<linux_saver::UsageError>(linux_saver::ParseOptions(args, nullptr)));
   }
   // A malformed host window does not matter where it is not read.
-  EXPECT_TRUE(std::holds_alternative<x11::Options>(
-      x11::ParseOptions(std::vector<std::string_view>{"--wayland"}, "junk")));
+  EXPECT_TRUE(std::holds_alternative<linux_saver::Options>(
+      linux_saver::ParseOptions(std::vector<std::string_view>{"--wayland"}, "junk")));
 }
 
 TEST(WaylandShellTest, LayerShellWhereOfferedElseXdgFullscreen) {
@@ -115,7 +118,7 @@ TEST(WaylandScaleTest, SurfaceSizeFallsBackToTheOutputsMode) {
 
 TEST(WaylandScaleTest, PointerMovesCountOnlyOverTheDrawingArea) {
   // 640 x 480 centred in a 1920 x 1080 buffer on a 960 x 540 surface.
-  const x11::FrameLayout layout = x11::LayoutFrame(1920, 1080, 2);
+  const FrameLayout layout = LayoutFrame(1920, 1080, 2);
   const auto on = [&](double x, double y) {
     return OnDrawingArea(layout, ToBufferPixels({x, y}, {960, 540}, {1920, 1080}));
   };

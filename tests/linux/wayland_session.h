@@ -5,24 +5,32 @@
 // swaymsg to add outputs.
 #pragma once
 
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <optional>
+#include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
+#include "core/placement.h"
 
+#include "tests/support/cells.h"
+#include "tests/support/child_process.h"
 #include "tests/support/ppm.h"
-#include "tests/support/x11_probe.h"
+#include "tests/support/wait.h"
 
 namespace wltest {
 
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
-using x11test::Process;
-using x11test::WaitUntil;
+using test::Process;
+using test::WaitUntil;
 
 // The user the compositor and its clients run as when the test runs as root.
 constexpr uid_t kUnprivileged = 65534;

@@ -9,15 +9,18 @@
 #include <variant>
 #include <vector>
 
+#include "core/frame_layout.h"
 #include "core/pixel_field.h"
+#include "core/pixel_format.h"
 #include "core/placement.h"
-#include "linux/frame_layout.h"
 #include "linux/options.h"
-#include "linux/pixel_format.h"
 #include "linux/x11/server_stretch.h"
 
 namespace varominea::x11 {
 namespace {
+
+// The command line is the Linux program's, shared by both front ends.
+using namespace linux_saver;
 
 // ---------------------------------------------------------------- options
 

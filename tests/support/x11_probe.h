@@ -10,23 +10,15 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <fcntl.h>
 #include <pwd.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <bitset>
 #include <chrono>
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -37,9 +29,8 @@
 #include "core/pixel_field.h"
 #include "core/placement.h"
 #include "tests/support/cells.h"
+#include "tests/support/child_process.h"
 #include "tests/support/wait.h"
-
-extern char** environ;
 
 namespace x11test {
 
@@ -54,14 +45,8 @@ using test::WaitUntil;
 
 // ---------------------------------------------------------------- the display
 
-struct DisplayCloser {
-  void operator()(Display* d) const { XCloseDisplay(d); }
-};
-
-inline Display* TheDisplay() {
-  static const std::unique_ptr<Display, DisplayCloser> display(XOpenDisplay(nullptr));
-  return display.get();
-}
+// The test's own connection, for the whole test program.
+Display* TheDisplay();
 
 // The kinds of window a host may hand the saver.
 enum class WindowKind {
@@ -74,48 +59,13 @@ enum class WindowKind {
 // it. An Argb window is not made (id() 0) where the server has no such visual.
 class TestWindow {
  public:
-  TestWindow(int width, int height, WindowKind kind = WindowKind::Plain) {
-    Display* const d = TheDisplay();
-    const auto w = static_cast<unsigned>(width), h = static_cast<unsigned>(height);
-    if (kind == WindowKind::Plain) {
-      window_ = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, w, h, 0, kWhite, kWhite);
-    } else if (kind == WindowKind::InputOnlyClass) {
-      XSetWindowAttributes attributes{};
-      window_ = XCreateWindow(d, DefaultRootWindow(d), 0, 0, w, h, 0, 0, InputOnly, CopyFromParent,
-                              0, &attributes);
-    } else {
-      XVisualInfo info{};
-      if (XMatchVisualInfo(d, DefaultScreen(d), 32, TrueColor, &info) == 0) return;
-      colormap_ = XCreateColormap(d, DefaultRootWindow(d), info.visual, AllocNone);
-      XSetWindowAttributes attributes{};
-      attributes.colormap = colormap_;
-      attributes.background_pixel = 0xFFFFFFFF;
-      attributes.border_pixel = 0;
-      window_ = XCreateWindow(d, DefaultRootWindow(d), 0, 0, w, h, 0, 32, InputOutput, info.visual,
-                              CWColormap | CWBackPixel | CWBorderPixel, &attributes);
-    }
-    XMapWindow(d, window_);
-    XSync(d, False);
-  }
+  TestWindow(int width, int height, WindowKind kind = WindowKind::Plain);
   TestWindow(const TestWindow&) = delete;
   TestWindow& operator=(const TestWindow&) = delete;
-  ~TestWindow() {
-    Destroy();
-    if (colormap_ != 0) XFreeColormap(TheDisplay(), colormap_);
-  }
+  ~TestWindow();
 
-  void Destroy() {
-    if (window_ != 0) {
-      XDestroyWindow(TheDisplay(), window_);
-      XSync(TheDisplay(), False);
-      window_ = 0;
-    }
-  }
-  void Resize(int width, int height) {
-    XResizeWindow(TheDisplay(), window_, static_cast<unsigned>(width),
-                  static_cast<unsigned>(height));
-    XSync(TheDisplay(), False);
-  }
+  void Destroy();
+  void Resize(int width, int height);
   Window id() const { return window_; }
   std::string IdText() const { return std::to_string(window_); }
 
@@ -128,35 +78,17 @@ class TestWindow {
 // lives: every other client's requests wait, as under a host that grabs it.
 class ServerGrab {
  public:
-  ServerGrab() {
-    XGrabServer(TheDisplay());
-    XSync(TheDisplay(), False);
-  }
+  ServerGrab();
   ServerGrab(const ServerGrab&) = delete;
   ServerGrab& operator=(const ServerGrab&) = delete;
-  ~ServerGrab() {
-    XUngrabServer(TheDisplay());
-    XSync(TheDisplay(), False);
-  }
+  ~ServerGrab();
 };
 
 // A window's pixels as 0xRRGGBB (the virtual display is 24-bit true colour);
 // with `bits` all ones, as the window stores them (alpha included).
 class Picture {
  public:
-  Picture(Window window, int width, int height, std::uint32_t bits = 0xFFFFFF)
-      : width_(width), height_(height) {
-    XImage* image = XGetImage(TheDisplay(), window, 0, 0, static_cast<unsigned>(width),
-                              static_cast<unsigned>(height), AllPlanes, ZPixmap);
-    if (image == nullptr) return;
-    pixels_.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-    for (int y = 0; y < height; ++y) {
-      for (int x = 0; x < width; ++x) {
-        pixels_[Index(x, y)] = static_cast<std::uint32_t>(XGetPixel(image, x, y)) & bits;
-      }
-    }
-    XDestroyImage(image);
-  }
+  Picture(Window window, int width, int height, std::uint32_t bits = 0xFFFFFF);
   bool valid() const { return !pixels_.empty(); }
   std::uint32_t at(int x, int y) const { return pixels_[Index(x, y)]; }
   bool operator==(const Picture& other) const = default;
@@ -174,104 +106,24 @@ class Picture {
 
 // ---------------------------------------------------------------- the process
 
-// The saver (or any program) as a child process, killed if still running
-// when this goes. Its standard error goes to a file the test can read.
-class Process {
- public:
-  Process(const std::vector<std::string>& args, const std::vector<std::string>& extra_env = {},
-          bool capture_stderr = true) {
-    std::vector<char*> argv;
-    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    std::vector<std::string> env_text(extra_env);
-    for (char** e = environ; *e != nullptr; ++e) {
-      const std::string_view entry(*e);
-      bool replaced = false;
-      for (const auto& extra : extra_env) {
-        replaced |= entry.substr(0, entry.find('=') + 1) == extra.substr(0, extra.find('=') + 1);
-      }
-      if (!replaced) env_text.emplace_back(entry);
-    }
-    std::vector<char*> envp;
-    for (auto& e : env_text) envp.push_back(e.data());
-    envp.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (capture_stderr) {
-      stderr_path_ = fs::temp_directory_path() / ("varominea-stderr-" + std::to_string(getpid()) +
-                                                  "-" + std::to_string(++counter_));
-      posix_spawn_file_actions_addopen(&actions, 2, stderr_path_.c_str(),
-                                       O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    }
-    if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) pid_ = 0;
-    posix_spawn_file_actions_destroy(&actions);
-  }
-  Process(const Process&) = delete;
-  Process& operator=(const Process&) = delete;
-  ~Process() {
-    if (pid_ != 0 && !status_) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
-    if (!stderr_path_.empty()) fs::remove(stderr_path_);
-  }
+using test::Process;
 
-  bool started() const { return pid_ != 0; }
-  pid_t pid() const { return pid_; }
-  void Signal(int signal) const { kill(pid_, signal); }
-
-  // The exit status once it has ended within `limit`; -1 after a signal.
-  std::optional<int> WaitExit(std::chrono::milliseconds limit) {
-    WaitUntil(
-        [&] {
-          int status = 0;
-          if (!status_ && waitpid(pid_, &status, WNOHANG) == pid_) {
-            status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-          }
-          return status_.has_value();
-        },
-        limit);
-    return status_;
-  }
-  bool running() {
-    int status = 0;
-    if (!status_ && waitpid(pid_, &status, WNOHANG) == pid_) {
-      status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    return !status_;
-  }
-  std::string ErrorOutput() const {
-    std::ifstream in(stderr_path_);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
-
- private:
-  static inline int counter_ = 0;
-  pid_t pid_ = 0;
-  std::optional<int> status_;
-  fs::path stderr_path_;
-};
-
+#ifdef VAROMINEA_X11_SAVER  // the saver program, as a test program's build names it
 inline Process StartSaver(std::vector<std::string> args, const std::vector<std::string>& env = {}) {
   args.insert(args.begin(), VAROMINEA_X11_SAVER);
   return Process(args, env);
 }
+#endif
 
 // Stopped between two frames for as long as this lives. Every frame is one
 // put request that the saver waits on before stepping again, so once the
 // server has caught up the window shows exactly one frame.
 class Frozen {
  public:
-  explicit Frozen(const Process& process) : process_(process) {
-    process_.Signal(SIGSTOP);
-    std::this_thread::sleep_for(150ms);
-    XSync(TheDisplay(), False);
-  }
+  explicit Frozen(const Process& process);
   Frozen(const Frozen&) = delete;
   Frozen& operator=(const Frozen&) = delete;
-  ~Frozen() { process_.Signal(SIGCONT); }
+  ~Frozen();
 
  private:
   const Process& process_;
@@ -290,38 +142,20 @@ struct Rect {
 using test::CellSample;
 
 // Samples of the cells (x, y) for which `include` holds that lie in the window.
-inline std::vector<CellSample> SampleCells(Rect area, int window_width, int window_height,
-                                           bool (*include)(int, int),
-                                           std::uint8_t (*start)(int, int)) {
-  return test::SampleCells(
-      area.left, area.top, area.width, area.height, include, start,
-      [&](int x, int y) { return x >= 0 && y >= 0 && x < window_width && y < window_height; });
-}
+std::vector<CellSample> SampleCells(Rect area, int window_width, int window_height,
+                                    bool (*include)(int, int), std::uint8_t (*start)(int, int));
 
 // The frame numbers n (mod 256) at which every sample shows palette[(start - n) mod 256].
-inline std::bitset<256> ConsistentFrames(const std::vector<CellSample>& samples,
-                                         const Picture& shot) {
-  return test::ConsistentFrames(samples, [&](int x, int y) { return shot.at(x, y); });
-}
+std::bitset<256> ConsistentFrames(const std::vector<CellSample>& samples, const Picture& shot);
 
 // Pixels that are not black: wholly inside the area's columns x rows, or
 // (with inside false) wholly outside the area.
-inline int NonBlack(const Picture& shot, Rect area, test::Span columns, test::Span rows,
-                    bool inside = true) {
-  return test::NonBlackPixels(
-      shot.width(), shot.height(), [&](int x, int y) { return shot.at(x, y); },
-      {area.left, area.top, area.width, area.height}, columns, rows, inside);
-}
+int NonBlack(const Picture& shot, Rect area, test::Span columns, test::Span rows,
+             bool inside = true);
 
-inline bool ShowsFrames(Window window, Rect area) {
-  const int x = area.left + area.width / 2, y = area.top + area.height / 2;
-  return WaitUntil(
-      [&] {
-        const Picture p(window, x + 1, y + 1);
-        return p.valid() && p.at(x, y) != kWhite && p.at(x, y) != kBlack;
-      },
-      10s);
-}
+// Whether the middle of the area shows a frame (neither white nor black)
+// within ten seconds.
+bool ShowsFrames(Window window, Rect area);
 
 // Stops the saver between frames, up to a few times, until one picture shows
 // a single frame number on every sample; checks the strips and the margins

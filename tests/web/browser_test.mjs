@@ -11,6 +11,7 @@
 // and a key ends it.
 import { execFileSync, spawnSync } from 'node:child_process';
 import fs from 'node:fs';
+import zlib from 'node:zlib';
 import path from 'node:path';
 import { createRequire } from 'node:module';
 import { pathToFileURL } from 'node:url';
@@ -44,37 +45,79 @@ function puppeteer() {
   }
 }
 
+// Every wait below is on a condition, with a bound that a loaded 2-core
+// machine meets with room to spare; one that is not met fails its check (or
+// the run) with what it waited for, well inside ctest's limit.
+const kStartWait = 60000;  // a page's first frames: loading and compiling the module
+const kFrameWait = 20000;  // a few more frames, or a page's reaction to input
+// Any one request to the browser (an evaluate, a screenshot). Puppeteer's own
+// default, 180 s, would let one hung request use up most of the test's time.
+const kProtocolWait = 60000;
+
 const browser = await puppeteer().launch({
   executablePath: '/usr/bin/chromium',
   headless: true,
+  protocolTimeout: kProtocolWait,
   userDataDir: path.join(work, 'profile'),
   args: ['--no-sandbox', '--disable-gpu', '--hide-scrollbars', '--force-color-profile=srgb',
          '--allow-file-access-from-files', '--lang=en-GB'],
 });
 const url = (page, query = '') => pathToFileURL(path.join(site, page)).href + query;
 
-// A screenshot of the page as rows of RGB, decoded by the browser itself.
-async function readBack(page, decoder, file) {
-  const png = await page.screenshot({ encoding: 'base64' });
-  const { width, height, rgba } = await decoder.evaluate(async (b64) => {
-    const image = new Image();
-    image.src = 'data:image/png;base64,' + b64;
-    await image.decode();
-    const c = document.createElement('canvas');
-    c.width = image.width;
-    c.height = image.height;
-    const x = c.getContext('2d');
-    x.drawImage(image, 0, 0);
-    const bytes = x.getImageData(0, 0, c.width, c.height).data;
-    let s = '';
-    for (let i = 0; i < bytes.length; i += 0x8000) {
-      s += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
+// A PNG as rows of RGB: 8 bits a sample, RGB or RGBA, not interlaced, as the
+// browser writes its screenshots. Decoded here rather than in another page of
+// the browser: a page in the background may wait for a frame of its own
+// before it decodes an image, and none comes while another page is in front.
+function decodePng(png) {
+  let offset = 8;
+  let width = 0, height = 0, channels = 0;
+  const data = [];
+  while (offset < png.length) {
+    const length = png.readUInt32BE(offset);
+    const type = png.toString('latin1', offset + 4, offset + 8);
+    const body = png.subarray(offset + 8, offset + 8 + length);
+    if (type === 'IHDR') {
+      width = body.readUInt32BE(0);
+      height = body.readUInt32BE(4);
+      if (body[8] !== 8 || (body[9] !== 2 && body[9] !== 6) || body[12] !== 0) {
+        throw new Error(`unexpected PNG format (depth ${body[8]}, colour ${body[9]})`);
+      }
+      channels = body[9] === 6 ? 4 : 3;
+    } else if (type === 'IDAT') {
+      data.push(body);
     }
-    return { width: c.width, height: c.height, rgba: btoa(s) };
-  }, png);
-  const bytes = Buffer.from(rgba, 'base64');
+    offset += 12 + length;
+  }
+  const raw = zlib.inflateSync(Buffer.concat(data));
+  const stride = width * channels;
+  const rows = Buffer.alloc(stride * height);
+  for (let y = 0; y < height; ++y) {
+    const filter = raw[y * (stride + 1)];
+    const line = raw.subarray(y * (stride + 1) + 1, (y + 1) * (stride + 1));
+    for (let i = 0; i < stride; ++i) {
+      const a = i >= channels ? rows[y * stride + i - channels] : 0;
+      const b = y > 0 ? rows[(y - 1) * stride + i] : 0;
+      const c = i >= channels && y > 0 ? rows[(y - 1) * stride + i - channels] : 0;
+      let value = line[i];
+      if (filter === 1) value += a;
+      else if (filter === 2) value += b;
+      else if (filter === 3) value += (a + b) >> 1;
+      else if (filter === 4) {
+        const p = a + b - c;
+        const pa = Math.abs(p - a), pb = Math.abs(p - b), pc = Math.abs(p - c);
+        value += pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
+      }
+      rows[y * stride + i] = value & 0xFF;
+    }
+  }
   const rgb = Buffer.alloc(width * height * 3);
-  for (let i = 0, j = 0; i < bytes.length; i += 4, j += 3) bytes.copy(rgb, j, i, i + 3);
+  for (let i = 0, j = 0; j < rgb.length; i += channels, j += 3) rows.copy(rgb, j, i, i + 3);
+  return { width, height, rgb };
+}
+
+// A screenshot of the page, written as a binary PPM.
+async function readBack(page, file) {
+  const { width, height, rgb } = decodePng(Buffer.from(await page.screenshot()));
   fs.writeFileSync(file, Buffer.concat([Buffer.from(`P6 ${width} ${height} 255\n`), rgb]));
   return { width, height };
 }
@@ -89,11 +132,37 @@ function check(file, area, pattern) {
 
 const sleep = (ms) => new Promise((done) => setTimeout(done, ms));
 
+// Polls `condition` (an async function; a throw counts as not yet, as while
+// a frame reloads) until it returns a true value or `limit` ms have passed;
+// returns its last value.
+async function until(condition, limit) {
+  const end = Date.now() + limit;
+  for (;;) {
+    let value;
+    try {
+      value = await condition();
+    } catch {
+      value = undefined;
+    }
+    if (value || Date.now() > end) return value;
+    await sleep(50);
+  }
+}
+
+// The saver page's frame count, and a wait until it has drawn more than `n`.
+const framesOf = (page) => page.evaluate(() => window.varomineaSaver.frames);
+const framesPast = (page, n) =>
+  page.waitForFunction((n) => window.varomineaSaver.frames > n, { timeout: kFrameWait }, n);
+
+// Until the hint has faded out (it covers a margin until then).
+const hintGone = (page) => page.waitForFunction(() => {
+  const hint = document.getElementById('hint');
+  return hint.hidden || getComputedStyle(hint).opacity === '0';
+}, { timeout: kFrameWait });
+
 // ------------------------------------------------------------ saver.html
 
 async function saverSuite() {
-  const decoder = await browser.newPage();
-  await decoder.goto('about:blank');
   const looks = [
     { w: 1000, h: 700, size: 'full', area: [0, 0, 1000, 700] },
     { w: 1000, h: 700, size: '800x600', area: [100, 50, 800, 600] },
@@ -112,9 +181,8 @@ async function saverSuite() {
       const errors = [];
       page.on('pageerror', (e) => errors.push(String(e)));
       await page.goto(url('saver.html', `?pattern=${pattern}&size=${look.size}`));
-      await page.waitForFunction(() => window.varomineaSaver?.frames > 2, { timeout: 20000 });
-      // The hint fades after a few seconds; until then it covers a margin.
-      await sleep(4200);
+      await page.waitForFunction(() => window.varomineaSaver?.frames > 2, { timeout: kStartWait });
+      await hintGone(page);
       const state = await page.evaluate(() => window.varomineaSaver);
       const [left, top, width, height] = look.area;
       expect(JSON.stringify(state.area) === JSON.stringify({ left, top, width, height }),
@@ -122,11 +190,13 @@ async function saverSuite() {
       const seen = [];
       for (const n of [1, 2]) {
         const file = path.join(work, `${pattern}-${look.size}-${look.w}x${look.h}-${n}.ppm`);
-        await readBack(page, decoder, file);
+        const drawn = await framesOf(page);
+        await readBack(page, file);
         const r = check(file, { left, top, width, height }, pattern);
         expect(r.passes, `${what}, picture ${n}: ${r.report}`);
         seen.push(r.frames);
-        await sleep(150);
+        // A few frames on, so that the next picture shows another one.
+        await framesPast(page, drawn + 3);
       }
       expect(seen[0] !== seen[1], `${what}: moves (frames ${seen[0]} then ${seen[1]})`);
       expect(errors.length === 0, `${what}: no script error ${errors.join(' ')}`);
@@ -138,15 +208,17 @@ async function saverSuite() {
   const page = await browser.newPage();
   await page.setViewport({ width: 1000, height: 700 });
   await page.goto(url('saver.html', '?size=640x480'));
-  await page.waitForFunction(() => window.varomineaSaver?.frames > 2, { timeout: 20000 });
-  await sleep(4200);
+  await page.waitForFunction(() => window.varomineaSaver?.frames > 2, { timeout: kStartWait });
+  await hintGone(page);
   await page.setViewport({ width: 700, height: 500 });
-  await page.waitForFunction(() => window.varomineaSaver.width === 700, { timeout: 5000 });
-  await sleep(200);
+  await page.waitForFunction(() => window.varomineaSaver.width === 700, { timeout: kFrameWait });
+  // A frame drawn after the new layout.
+  await framesPast(page, (await framesOf(page)) + 1);
   const file = path.join(work, 'resized.ppm');
-  await readBack(page, decoder, file);
+  await readBack(page, file);
   const r = check(file, { left: 30, top: 10, width: 640, height: 480 }, 'square');
   expect(r.passes, `resized to 700 x 500: ${r.report}`);
+  await page.close();
 
   // Input ends it: back to the home page, as the saver ends on Windows.
   for (const [what, act] of [
@@ -156,19 +228,22 @@ async function saverSuite() {
   ]) {
     const p = await browser.newPage();
     await p.goto(url('saver.html'));
-    await p.waitForFunction(() => window.varomineaSaver?.frames > 0, { timeout: 20000 });
-    await Promise.all([p.waitForNavigation({ timeout: 10000 }).catch(() => null), act(p)]);
+    await p.waitForFunction(() => window.varomineaSaver?.frames > 0, { timeout: kStartWait });
+    await Promise.all([p.waitForNavigation({ timeout: kFrameWait }).catch(() => null), act(p)]);
     expect(p.url().endsWith('/index.html'), `${what} leaves for the home page (${p.url()})`);
     await p.close();
   }
   // A move along one axis only is not a real move.
   const still = await browser.newPage();
   await still.goto(url('saver.html'));
-  await still.waitForFunction(() => window.varomineaSaver?.frames > 0, { timeout: 20000 });
+  await still.waitForFunction(() => window.varomineaSaver?.frames > 0, { timeout: kStartWait });
   await still.mouse.move(10, 10);
   await still.mouse.move(10, 80);
-  await sleep(300);
-  expect(still.url().includes('saver.html'), 'a move along one axis keeps the saver');
+  // Frames drawn after the moves: the page has handled them.
+  await framesPast(still, (await framesOf(still)) + 3);
+  const ended = await still.evaluate(() => window.varomineaSaver.ended);
+  expect(!ended && still.url().includes('saver.html'), 'a move along one axis keeps the saver');
+  await still.close();
 }
 
 // ------------------------------------------------------------ index.html
@@ -186,9 +261,12 @@ async function homeSuite() {
     const frame = page.frames().find((f) => f.url().includes('saver.html'));
     return frame && frame.evaluate(() => window.varomineaSaver && { ...window.varomineaSaver, url: location.search });
   };
-  await page.waitForFunction(() => document.querySelector('iframe#live') !== null);
-  await sleep(1500);
-  let state = await live();
+  await page.waitForFunction(() => document.querySelector('iframe#live') !== null,
+                             { timeout: kStartWait });
+  let state = await until(async () => {
+    const s = await live();
+    return s && s.frames > 0 && s;
+  }, kStartWait);
   expect(state && state.frames > 0 && state.pattern === 'square' && state.size === 0,
          `the live picture runs squares at full size (${JSON.stringify(state)})`);
   await page.screenshot({ path: path.join(work, 'home.png') });
@@ -198,13 +276,17 @@ async function homeSuite() {
   await page.click('input[name=pattern][value=ring]');
   await page.focus('input[name=size][value=full]');
   await page.keyboard.press('ArrowRight');  // to 800 x 600
-  await sleep(1500);
-  state = await live();
+  state = await until(async () => {
+    const s = await live();
+    return s && s.pattern === 'ring' && s.size === 1 && s.frames > 0 && s;
+  }, kStartWait) ?? await live().catch(() => null);
   expect(state && state.pattern === 'ring' && state.size === 1 && state.frames > 0,
          `the controls switch to rings at 800 x 600 (${JSON.stringify(state)})`);
   await page.click('input[name=size][value="640x480"]');
-  await sleep(1200);
-  state = await live();
+  state = await until(async () => {
+    const s = await live();
+    return s && s.size === 2 && s;
+  }, kStartWait) ?? await live().catch(() => null);
   expect(state && state.size === 2, `and to 640 x 480 (${JSON.stringify(state)})`);
 
   // Language: the browser's (English here) first, then the switch.
@@ -219,11 +301,11 @@ async function homeSuite() {
 
   // Full screen over the page; a key ends it and returns to the page.
   await page.click('#fullscreen');
-  await page.waitForSelector('iframe#overlay', { timeout: 5000 });
+  await page.waitForSelector('iframe#overlay', { timeout: kFrameWait });
   const overlay = page.frames().find((f) => f.url().includes('host=page'));
-  await overlay.waitForFunction(() => window.varomineaSaver?.frames > 2, { timeout: 20000 });
+  await overlay.waitForFunction(() => window.varomineaSaver?.frames > 2, { timeout: kStartWait });
   await page.keyboard.press('x');
-  await page.waitForFunction(() => !document.querySelector('iframe#overlay'), { timeout: 5000 })
+  await page.waitForFunction(() => !document.querySelector('iframe#overlay'), { timeout: kFrameWait })
     .then(() => expect(true, 'the full-screen saver opens over the page and a key ends it'),
           () => expect(false, 'the full-screen saver opens over the page and a key ends it'));
 
@@ -231,20 +313,25 @@ async function homeSuite() {
   expect(foreign.length === 0, `no request to another host: ${foreign.join(' ')}`);
   const images = await page.evaluate(() => [...document.images].filter((i) => !i.alt || !i.complete || !i.naturalWidth).map((i) => i.src));
   expect(images.length === 0, `every picture loads and has an alt text: ${images.join(' ')}`);
+  await page.close();
 
   // A visitor who asks for less motion: a still picture until a click.
   const calm = await browser.newPage();
   await calm.emulateMediaFeatures([{ name: 'prefers-reduced-motion', value: 'reduce' }]);
   await calm.goto(url('index.html'), { waitUntil: 'load' });
-  await sleep(1500);
-  const calmState = async () => {
-    const frame = calm.frames().find((f) => f.url().includes('saver.html'));
-    return frame && frame.evaluate(() => window.varomineaSaver && window.varomineaSaver.frames);
-  };
-  expect((await calmState()) === 0, 'with reduced motion the live picture waits');
+  const calmFrame = () => calm.frames().find((f) => f.url().includes('saver.html'));
+  // Ready (its first picture drawn), then a few of the page's animation
+  // frames, in which a running picture would have drawn frames of its own.
+  const calmReady = await until(() => calmFrame()?.evaluate(async () => {
+    if (document.documentElement.dataset.ready !== '1') return false;
+    for (let i = 0; i < 5; ++i) await new Promise((done) => requestAnimationFrame(done));
+    return true;
+  }), kStartWait);
+  const calmState = () => calmFrame()?.evaluate(() => window.varomineaSaver && window.varomineaSaver.frames);
+  expect(calmReady && (await calmState()) === 0, 'with reduced motion the live picture waits');
   await calm.click('#play');
-  await sleep(1500);
-  expect((await calmState()) > 0, 'and runs after a click');
+  expect(await until(async () => (await calmState()) > 0, kFrameWait), 'and runs after a click');
+  await calm.close();
 
   // A phone's width: nothing wider than the screen.
   const phone = await browser.newPage();
@@ -253,6 +340,7 @@ async function homeSuite() {
   const wide = await phone.evaluate(() => document.documentElement.scrollWidth);
   expect(wide <= 360, `no sideways scrolling at a phone's width (${wide} px)`);
   await phone.screenshot({ path: path.join(work, 'home-phone.png') });
+  await phone.close();
 }
 
 try {

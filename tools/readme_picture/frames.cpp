@@ -11,11 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "core/dib_header.h"
-#include "core/kernel.h"
-#include "core/patterns.h"
-#include "core/pixel_field.h"
-#include "core/placement.h"
+#include "core/frame_layout.h"
+#include "core/frame_source.h"
+#include "core/pixel_format.h"
 
 int main(int argc, char** argv) {
   if (argc < 2) {
@@ -33,35 +31,26 @@ int main(int argc, char** argv) {
 
   // Nested squares: the default pattern, and one without noise, so that the
   // picture is the same on every run.
-  auto field = varominea::ByteField::Allocate();
-  if (!field) return 1;
-  varominea::FillSquareField(*field);
-  varominea::DibHeaderRecord dib{};
-  varominea::ReadPAL_Newton(dib);
-  varominea::BuildKernel();
-  const varominea::KernelParamBlock params{256, 256, &field->at(1, 2)};
+  const auto source = varominea::FrameSource::Start(0, {});
+  if (!source) return 1;
+  const varominea::PixelTable colours =
+      varominea::PixelTableFor(source->palette(), varominea::kXrgbMasks);
+  // The whole small screen is the drawing area (ImageSize 0).
+  const varominea::FrameLayout layout = varominea::LayoutFrame(width, height, 0);
 
-  // The cell each pixel shows under the blit, or none (black).
-  const varominea::FrameBlit blit =
-      varominea::FrameBlitFor(static_cast<std::int16_t>(width), static_cast<std::int16_t>(height));
-  std::vector<int> columns(static_cast<std::size_t>(width)), rows(static_cast<std::size_t>(height));
-  for (int x = 0; x < width; ++x) columns[x] = varominea::FieldColumnAt(blit, x).value_or(0);
-  for (int y = 0; y < height; ++y) rows[y] = varominea::FieldRowAt(blit, y).value_or(0);
-
-  std::vector<char> rgb(static_cast<std::size_t>(width) * height * 3);
+  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height);
+  std::vector<char> rgb(pixels.size() * 3);
   const std::string header =
       "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n";
   for (int n = 0; n < frames; ++n) {
-    varominea::KernelStep(&params);
+    source->Step();
+    varominea::RenderFrame(source->field(), layout, colours, 0, pixels.data(),
+                           static_cast<std::size_t>(width));
     char* out = rgb.data();
-    for (int y = 0; y < height; ++y) {
-      for (int x = 0; x < width; ++x) {
-        varominea::RgbQuad c{0, 0, 0, 0};
-        if (columns[x] != 0 && rows[y] != 0) c = dib.bmiColors[field->at(columns[x], rows[y])];
-        *out++ = static_cast<char>(c.rgbRed);
-        *out++ = static_cast<char>(c.rgbGreen);
-        *out++ = static_cast<char>(c.rgbBlue);
-      }
+    for (const std::uint32_t pixel : pixels) {
+      *out++ = static_cast<char>(pixel >> 16);
+      *out++ = static_cast<char>(pixel >> 8);
+      *out++ = static_cast<char>(pixel);
     }
     char name[32];
     std::snprintf(name, sizeof name, "/frame%03d.ppm", n);

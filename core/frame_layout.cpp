@@ -1,34 +1,22 @@
-#include "linux/frame_layout.h"
+#include "core/frame_layout.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include "core/placement.h"
 
-namespace varominea::x11 {
-namespace {
-
-// X windows are at most 32,767 pixels wide, so a window size fits the 16
-// bits the Windows saver computes its placement in.
-std::int16_t Clamp16(int value) {
-  return static_cast<std::int16_t>(std::clamp(value, 0, 32767));
-}
-
-}  // namespace
+namespace varominea {
 
 FrameLayout LayoutFrame(int window_width, int window_height, std::int16_t image_size) {
   FrameLayout layout;
   layout.window_width = std::max(window_width, 0);
   layout.window_height = std::max(window_height, 0);
-  const std::int16_t width16 = Clamp16(window_width), height16 = Clamp16(window_height);
-  const auto area = DrawingAreaFor(image_size, width16, height16);
+  const auto area = CentredAreaFor(window_width, window_height, image_size);
   if (!area) return layout;
+  layout.area_left = area->left;
+  layout.area_top = area->top;
   layout.area_width = area->width;
   layout.area_height = area->height;
-  // Centred as the Windows saver centres its Display; 0 where that offset
-  // cannot be computed.
-  layout.area_left = CentredPixel(width16, area->width).value_or(0);
-  layout.area_top = CentredPixel(height16, area->height).value_or(0);
 
   const int left = std::max(layout.area_left, 0);
   const int top = std::max(layout.area_top, 0);
@@ -40,7 +28,8 @@ FrameLayout LayoutFrame(int window_width, int window_height, std::int16_t image_
   layout.visible_width = right - left;
   layout.visible_height = bottom - top;
 
-  const FrameBlit blit = FrameBlitFor(area->width, area->height);
+  const FrameBlit blit =
+      FrameBlitFor(static_cast<std::int16_t>(area->width), static_cast<std::int16_t>(area->height));
   for (int x = left; x < right; ++x) {
     const auto column = FieldColumnAt(blit, x - layout.area_left);
     if (!column) {
@@ -84,4 +73,4 @@ void RenderFrame(const ByteField& field, const FrameLayout& layout, const PixelT
   }
 }
 
-}  // namespace varominea::x11
+}  // namespace varominea

@@ -1,8 +1,8 @@
-#include "linux/pixel_format.h"
+#include "core/pixel_format.h"
 
 #include <bit>
 
-namespace varominea::x11 {
+namespace varominea {
 namespace {
 
 std::uint32_t Channel(std::uint8_t value, std::uint32_t mask) {
@@ -36,4 +36,4 @@ PixelTable PixelTableFor(const DibHeaderRecord& dib, const ChannelMasks& masks) 
   return table;
 }
 
-}  // namespace varominea::x11
+}  // namespace varominea

@@ -12,7 +12,7 @@
 
 #include "core/pixel_field.h"
 
-namespace varominea::x11 {
+namespace varominea {
 
 // Marks a visible row that lies in the bottom strip (black).
 inline constexpr std::uint32_t kBlackRow = 0xFFFFFFFF;
@@ -45,7 +45,8 @@ struct FrameLayout {
 // empty drawing area, all black, as on Windows).
 FrameLayout LayoutFrame(int window_width, int window_height, std::int16_t image_size);
 
-// A pixel value for each palette index, as the target surface stores it.
+// A pixel value for each palette index, as the target surface stores it
+// (any 32-bit pixel layout).
 using PixelTable = std::array<std::uint32_t, 256>;
 
 // Draws the visible part of the drawing area from `field` into `out`
@@ -54,4 +55,4 @@ using PixelTable = std::array<std::uint32_t, 256>;
 void RenderFrame(const ByteField& field, const FrameLayout& layout, const PixelTable& colours,
                  std::uint32_t black, std::uint32_t* out, std::size_t stride);
 
-}  // namespace varominea::x11
+}  // namespace varominea
