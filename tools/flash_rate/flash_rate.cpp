@@ -4,10 +4,12 @@
 #include <array>
 #include <cmath>
 #include <cstddef>
+#include <memory>
 #include <new>
 #include <random>
 
 #include "core/dib_header.h"
+#include "core/frame_source.h"
 #include "core/kernel.h"
 #include "core/patterns.h"
 #include "core/pixel_field.h"
@@ -174,24 +176,17 @@ struct Turn {
 
 Turn MakeTurn(Pattern pattern, std::uint32_t seed) {
   Turn turn;
-  auto field = ByteField::Allocate();
-  if (!field) throw std::bad_alloc();  // no figures rather than wrong ones
-  if (pattern == Pattern::Squares) {
-    varominea::FillSquareField(*field);
-  } else {
-    varominea::FillRingField(*field, FixedSeedUniform(seed));
-  }
-  varominea::BuildKernel();
-  const varominea::KernelParamBlock params = varominea::KernelParamsOver(*field);
+  const std::unique_ptr<varominea::FrameSource> source =
+      varominea::FrameSource::Start(pattern == Pattern::Squares ? 0 : 1, FixedSeedUniform(seed));
+  if (!source) throw std::bad_alloc();  // no figures rather than wrong ones
+  const ByteField& field = source->field();
   turn.fields.reserve(std::size_t{kFrames} * ByteField::kBytes);
   for (int frame = 0; frame < kFrames; ++frame) {
-    turn.fields.insert(turn.fields.end(), field->data(), field->data() + ByteField::kBytes);
-    varominea::KernelStep(&params);
+    turn.fields.insert(turn.fields.end(), field.data(), field.data() + ByteField::kBytes);
+    source->Step();
   }
-  varominea::DibHeaderRecord dib{};
-  varominea::ReadPAL_Newton(dib);
   for (int i = 0; i < 256; ++i) {
-    const varominea::RgbQuad& q = dib.bmiColors[i];
+    const varominea::RgbQuad& q = source->palette().bmiColors[i];
     const Light light = LightOf(q.rgbRed, q.rgbGreen, q.rgbBlue);
     turn.light[0][i] = static_cast<std::int32_t>(std::lround(light.red * kUnit));
     turn.light[1][i] = static_cast<std::int32_t>(std::lround(light.green * kUnit));
