@@ -1,7 +1,8 @@
 // The saver in a browser window: the window is the screen. The field, its
 // step and the colour lookup run in the WebAssembly core and make the
 // 256 x 256 source picture of the saver's blit; the canvas enlarges it over
-// the drawing area without smoothing, one frame per display refresh.
+// the drawing area without smoothing, one frame per display refresh, with the
+// core's own column and row maps.
 //
 // Query: pattern=square|ring, size=full|800x600|640x480 (as the settings
 // dialog offers them), and for the home page's use: embed=1 (a live picture
@@ -22,8 +23,13 @@
   let running = query.get('run') !== '0';
   const virtualScreen = /^(\d{2,4})x(\d{2,4})$/.exec(query.get('screen') || '');
 
+  // The page's canvas, and the drawing area's visible columns: each picture
+  // column stretched over the canvas columns that show it, from where its
+  // rows are then stretched the same way onto the canvas.
   const canvas = document.getElementById('screen');
   const context = canvas.getContext('2d', { alpha: false });
+  const columns = document.createElement('canvas');
+  const columnsContext = columns.getContext('2d', { alpha: false });
   const picture = document.createElement('canvas');
   picture.width = picture.height = 256;
   const pictureContext = picture.getContext('2d');
@@ -86,34 +92,57 @@
     return [Math.max(1, Math.round(innerWidth * scale)), Math.max(1, Math.round(innerHeight * scale))];
   }
 
-  VaromineaCore().then((core) => {
+  function run(core) {
     const address = core._varominea_start(pattern);
     if (!address) return;
     const image = new ImageData(new Uint8ClampedArray(core.HEAPU8.buffer, address, 256 * 256 * 4),
                                 256, 256);
-    const areaWords = core._malloc(16);
+    const layoutWords = core._varominea_layout_words();
+    const layoutAddress = core._malloc(4 * layoutWords);
+    // Per frame: the picture columns [picture, x, width] onto `columns`, its
+    // rows [picture, y, height] onto the canvas at visibleX, visibleWidth wide.
+    let columnDraws = [], rowDraws = [], visibleX = 0, visibleWidth = 0;
 
     // A new canvas size: the drawing area placed again, the rest black.
     function layOut(width, height) {
-      canvas.width = width;
+      canvas.width = columns.width = width;
       canvas.height = height;
-      core._varominea_area(width, height, size, areaWords);
-      const [left, top, w, h] = core.HEAP32.subarray(areaWords >> 2, (areaWords >> 2) + 4);
+      columns.height = 256;
+      core._varominea_layout(width, height, size, layoutAddress);
+      const words = core.HEAP32.subarray(layoutAddress >> 2, (layoutAddress >> 2) + layoutWords);
+      const [left, top, w, h, shownLeft, , shownWidth, , columnRuns, rowRuns] = words;
       state.area = { left, top, width: w, height: h };
       state.width = width;
       state.height = height;
-      // Setting the size resets the context: no smoothing, black around.
-      context.imageSmoothingEnabled = false;
-      context.fillStyle = '#000';
-      context.fillRect(0, 0, width, height);
+      visibleX = shownLeft;
+      visibleWidth = shownWidth;
+      const draws = (first, count, origin) => {
+        const list = [];
+        for (let i = first; i < first + 3 * count; i += 3) {
+          list.push([words[i], words[i + 1] - origin, words[i + 2]]);
+        }
+        return list;
+      };
+      columnDraws = draws(10, columnRuns, visibleX);
+      rowDraws = draws(10 + 3 * columnRuns, rowRuns, 0);
+      // Setting the size resets the contexts: no smoothing, black around.
+      for (const c of [context, columnsContext]) {
+        c.imageSmoothingEnabled = false;
+        c.fillStyle = '#000';
+        c.fillRect(0, 0, c.canvas.width, c.canvas.height);
+      }
     }
 
     function draw() {
       const [width, height] = screenSize();
       if (width !== state.width || height !== state.height) layOut(width, height);
       pictureContext.putImageData(image, 0, 0);
-      const a = state.area;
-      if (a.width > 0 && a.height > 0) context.drawImage(picture, a.left, a.top, a.width, a.height);
+      for (const [x, at, w] of columnDraws) {
+        columnsContext.drawImage(picture, x, 0, 1, 256, at, 0, w, 256);
+      }
+      for (const [y, at, h] of rowDraws) {
+        context.drawImage(columns, 0, y, visibleWidth, 1, visibleX, at, visibleWidth, h);
+      }
     }
 
     function frame() {
@@ -142,5 +171,7 @@
       });
     }
     document.documentElement.dataset.ready = '1';
-  });
+  }
+
+  VaromineaCore().then(run);
 })();

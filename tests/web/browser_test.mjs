@@ -3,7 +3,8 @@
 //   node browser_test.mjs saver|home --site DIR --check FRAME_CHECK.js --work DIR --npm DIR
 // saver: saver.html for both patterns and the three sizes, each picture read
 // back and checked cell by cell by FRAME_CHECK, twice, and the frame number
-// must have moved on between the two; then a resized window.
+// must have moved on between the two; still pictures compared whole with the
+// core's frame; then a resized window.
 // home: index.html loads with no script error and no request to another
 // host; its controls switch the live picture's pattern and size, the
 // language switch the page's language; a reduced-motion visitor's picture
@@ -122,12 +123,17 @@ async function readBack(page, file) {
   return { width, height };
 }
 
+// FRAME_CHECK over one picture: whether it passes, and what it printed.
+function runCheck(args) {
+  const r = spawnSync('node', [opt.check, ...args].map(String), { encoding: 'utf8' });
+  return { passes: r.status === 0, out: r.stdout,
+           report: (r.stdout + r.stderr).replace(/\n/g, '; ') };
+}
+
 // The shared cell check over one picture: its frame numbers, or null.
 function check(file, area, pattern) {
-  const r = spawnSync('node', [opt.check, file, area.left, area.top, area.width, area.height,
-                               pattern].map(String), { encoding: 'utf8' });
-  const frames = /frames(.*)/.exec(r.stdout)?.[1].trim() ?? '';
-  return { passes: r.status === 0, frames, report: (r.stdout + r.stderr).replace(/\n/g, '; ') };
+  const r = runCheck([file, area.left, area.top, area.width, area.height, pattern]);
+  return { ...r, frames: /frames(.*)/.exec(r.out)?.[1].trim() ?? '' };
 }
 
 const sleep = (ms) => new Promise((done) => setTimeout(done, ms));
@@ -202,6 +208,25 @@ async function saverSuite() {
       expect(errors.length === 0, `${what}: no script error ${errors.join(' ')}`);
       await page.close();
     }
+  }
+
+  // Still squares compared whole with the frame the core draws for the other
+  // front ends, where pixel centres fall exactly on cell boundaries (columns
+  // 62, 187, ... of a 1000-pixel area, a row in every 175 of a 700-pixel one)
+  // as well as between them; cut off at an odd offset too.
+  const sizeNumbers = { full: 0, '800x600': 1, '640x480': 2 };
+  for (const look of [{ w: 1000, h: 700, size: 'full' }, { w: 1000, h: 700, size: '800x600' },
+                      { w: 775, h: 545, size: '800x600' }]) {
+    const page = await browser.newPage();
+    await page.setViewport({ width: look.w, height: look.h });
+    await page.goto(url('saver.html', `?embed=1&run=0&size=${look.size}`));
+    await page.waitForFunction(() => document.documentElement.dataset.ready === '1',
+                               { timeout: kStartWait });
+    const file = path.join(work, `still-${look.size}-${look.w}x${look.h}.ppm`);
+    await readBack(page, file);
+    const r = runCheck([file, 'still', sizeNumbers[look.size]]);
+    expect(r.passes, `still ${look.size} in ${look.w} x ${look.h} is the core's frame: ${r.report}`);
+    await page.close();
   }
 
   // A resized window: laid out again at once, no reload.
