@@ -25,19 +25,22 @@
 
   // The page's canvas, and the drawing area's visible columns: each picture
   // column stretched over the canvas columns that show it, from where its
-  // rows are then stretched the same way onto the canvas.
-  const canvas = document.getElementById('screen');
-  const context = canvas.getContext('2d', { alpha: false });
-  const columns = document.createElement('canvas');
-  const columnsContext = columns.getContext('2d', { alpha: false });
+  // rows are then stretched the same way onto the canvas. Both are replaced
+  // when the browser cannot hold them (see fitCanvas).
+  let canvas = document.getElementById('screen');
+  let context = canvas.getContext('2d', { alpha: false });
+  let columns = document.createElement('canvas');
+  let columnsContext = columns.getContext('2d', { alpha: false });
   const picture = document.createElement('canvas');
   picture.width = picture.height = 256;
   const pictureContext = picture.getContext('2d');
   if (virtualScreen) canvas.classList.add('fitted');
 
-  // What the tests and the home page read: the frame count, the drawing area.
+  // What the tests and the home page read: the frame count, the screen's
+  // size, the drawing area on it, how many times the canvas is smaller than
+  // the screen (see fitCanvas).
   const state = { pattern: pattern ? 'ring' : 'square', size, frames: 0, area: null,
-                  width: 0, height: 0, ended: false };
+                  width: 0, height: 0, reduction: 1, ended: false };
   window.varomineaSaver = state;
 
   // ---------------------------------------------------------------- ending
@@ -92,6 +95,41 @@
     return [Math.max(1, Math.round(innerWidth * scale)), Math.max(1, Math.round(innerHeight * scale))];
   }
 
+  // The browser draws nothing on a canvas past its limits (Chromium's: 65,535
+  // pixels a side, 2^28 pixels in all; other browsers' are lower) and tells
+  // it only by reading back transparent black where a pixel was drawn; such
+  // a canvas stays unusable for a while even at a size it could hold. The
+  // canvas then holds the screen at a half, a third, ... of its size, the
+  // first that the browser holds (on new canvases), and the page enlarges it
+  // over the window; returns that divisor. A size no larger either way than
+  // one held before needs no trial (each reads a pixel back).
+  let held = { width: 0, height: 0 };
+  function fitCanvas(width, height) {
+    const holds = (c) => {
+      if (c.canvas.width <= held.width && c.canvas.height <= held.height) return true;
+      c.fillStyle = '#fff';
+      c.fillRect(c.canvas.width - 1, c.canvas.height - 1, 1, 1);
+      return c.getImageData(c.canvas.width - 1, c.canvas.height - 1, 1, 1).data[3] === 255;
+    };
+    for (let reduction = 1; ; ++reduction) {
+      canvas.width = columns.width = Math.ceil(width / reduction);
+      canvas.height = Math.ceil(height / reduction);
+      columns.height = 256;
+      if (holds(context) && holds(columnsContext)) {
+        held = { width: Math.max(held.width, canvas.width),
+                 height: Math.max(held.height, canvas.height) };
+        return reduction;
+      }
+      if (canvas.width * canvas.height <= 1) return reduction;
+      const fresh = canvas.cloneNode(false);
+      canvas.replaceWith(fresh);
+      canvas = fresh;
+      context = canvas.getContext('2d', { alpha: false });
+      columns = document.createElement('canvas');
+      columnsContext = columns.getContext('2d', { alpha: false });
+    }
+  }
+
   function run(core) {
     const address = core._varominea_start(pattern);
     if (!address) return;
@@ -103,23 +141,26 @@
     // rows [picture, y, height] onto the canvas at visibleX, visibleWidth wide.
     let columnDraws = [], rowDraws = [], visibleX = 0, visibleWidth = 0;
 
-    // A new canvas size: the drawing area placed again, the rest black.
+    // A new screen size: the drawing area placed again, the rest black.
     function layOut(width, height) {
-      canvas.width = columns.width = width;
-      canvas.height = height;
-      columns.height = 256;
+      const reduction = fitCanvas(width, height);
       core._varominea_layout(width, height, size, layoutAddress);
       const words = core.HEAP32.subarray(layoutAddress >> 2, (layoutAddress >> 2) + layoutWords);
       const [left, top, w, h, shownLeft, , shownWidth, , columnRuns, rowRuns] = words;
       state.area = { left, top, width: w, height: h };
       state.width = width;
       state.height = height;
-      visibleX = shownLeft;
-      visibleWidth = shownWidth;
+      state.reduction = reduction;
+      // Screen pixels to canvas pixels: the same for every run's edges, so
+      // that the runs still meet without a gap.
+      const at = (v) => Math.round(v / reduction);
+      visibleX = at(shownLeft);
+      visibleWidth = at(shownLeft + shownWidth) - visibleX;
       const draws = (first, count, origin) => {
         const list = [];
         for (let i = first; i < first + 3 * count; i += 3) {
-          list.push([words[i], words[i + 1] - origin, words[i + 2]]);
+          const begin = at(words[i + 1]), end = at(words[i + 1] + words[i + 2]);
+          if (end > begin) list.push([words[i], begin - origin, end - begin]);
         }
         return list;
       };

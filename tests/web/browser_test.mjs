@@ -4,7 +4,7 @@
 // saver: saver.html for both patterns and the three sizes, each picture read
 // back and checked cell by cell by FRAME_CHECK, twice, and the frame number
 // must have moved on between the two; still pictures compared whole with the
-// core's frame; then a resized window.
+// core's frame; a screen wider than a canvas can be; then a resized window.
 // home: index.html loads with no script error and no request to another
 // host; its controls switch the live picture's pattern and size, the
 // language switch the page's language; a reduced-motion visitor's picture
@@ -228,6 +228,29 @@ async function saverSuite() {
     expect(r.passes, `still ${look.size} in ${look.w} x ${look.h} is the core's frame: ${r.report}`);
     await page.close();
   }
+
+  // A screen wider than the browser's canvases (66,000 device pixels): the
+  // canvas holds it at a fraction and the page enlarges it, instead of a
+  // canvas that stays transparent.
+  const wide = await browser.newPage();
+  await wide.setViewport({ width: 22000, height: 10, deviceScaleFactor: 3 });
+  await wide.goto(url('saver.html', '?embed=1'));
+  await wide.waitForFunction(() => window.varomineaSaver?.frames > 2, { timeout: kStartWait });
+  const held = await wide.evaluate(() => {
+    const { area, reduction = 1 } = window.varomineaSaver;
+    const canvas = document.getElementById('screen');
+    const row = canvas.getContext('2d').getImageData(0, canvas.height >> 1,
+                                                     Math.floor(area.width / reduction), 1).data;
+    let clear = 0, coloured = 0;
+    for (let i = 0; i < row.length; i += 4) {
+      if (row[i + 3] !== 255) ++clear;
+      else if (row[i] || row[i + 1] || row[i + 2]) ++coloured;
+    }
+    return { reduction, clear, coloured, shown: canvas.getBoundingClientRect().width };
+  });
+  expect(held.clear === 0 && held.coloured > 1000 && held.shown === 22000,
+         `a 66,000-pixel screen is drawn (${JSON.stringify(held)})`);
+  await wide.close();
 
   // A resized window: laid out again at once, no reload.
   const page = await browser.newPage();
