@@ -7,21 +7,31 @@
 // Query: pattern=square|ring, size=full|800x600|640x480 (as the settings
 // dialog offers them), and for the home page's use: embed=1 (a live picture
 // in the page: input does not end it), run=0 (one still frame until the
-// page reloads it), screen=WxH (draw as on a screen of that many pixels and
-// fit that screen into the window), host=page (full screen over the home
-// page: ending it tells the page instead of going back to it).
+// page reloads it), screen=WxH (draw as on a screen of that many pixels,
+// 1 to 32,767 each way, and fit that screen into the window), host=page (full
+// screen over the home page: ending it tells the page instead of going back
+// to it). A value the page does not know is ignored.
 'use strict';
 
 (function () {
   const query = new URLSearchParams(location.search);
-  const PATTERNS = { square: 0, ring: 1 };
-  const SIZES = { full: 0, '800x600': 1, '640x480': 2 };
-  const pattern = PATTERNS[query.get('pattern')] ?? 0;
-  const size = SIZES[query.get('size')] ?? 0;
+  // Maps, not objects: a name such as "constructor" is no pattern or size.
+  const PATTERNS = new Map([['square', 0], ['ring', 1]]);
+  const SIZES = new Map([['full', 0], ['800x600', 1], ['640x480', 2]]);
+  const pattern = PATTERNS.get(query.get('pattern')) ?? 0;
+  const size = SIZES.get(query.get('size')) ?? 0;
   const embedded = query.get('embed') === '1';
   const hosted = query.get('host') === 'page';
   let running = query.get('run') !== '0';
-  const virtualScreen = /^(\d{2,4})x(\d{2,4})$/.exec(query.get('screen') || '');
+  const virtualScreen = screenOf(query.get('screen'));
+
+  // A screen of W x H pixels, each a size a screen can have in the core's
+  // 16 bits; null for anything else.
+  function screenOf(text) {
+    const match = /^(\d{1,5})x(\d{1,5})$/.exec(text || '');
+    const extents = match ? [Number(match[1]), Number(match[2])] : [];
+    return extents.length && extents.every((n) => n >= 1 && n <= 32767) ? extents : null;
+  }
 
   // The page's canvas, and the drawing area's visible columns: each picture
   // column stretched over the canvas columns that show it, from where its
@@ -89,7 +99,7 @@
   // ---------------------------------------------------------------- frames
 
   function screenSize() {
-    if (virtualScreen) return [Number(virtualScreen[1]), Number(virtualScreen[2])];
+    if (virtualScreen) return virtualScreen;
     // Device pixels: "800 x 600" is 800 x 600 pixels at every display scale.
     const scale = devicePixelRatio || 1;
     return [Math.max(1, Math.round(innerWidth * scale)), Math.max(1, Math.round(innerHeight * scale))];
@@ -176,7 +186,7 @@
 
     function draw() {
       const [width, height] = screenSize();
-      if (width !== state.width || height !== state.height) layOut(width, height);
+      if (width !== state.width || height !== state.height || !state.area) layOut(width, height);
       pictureContext.putImageData(image, 0, 0);
       for (const [x, at, w] of columnDraws) {
         columnsContext.drawImage(picture, x, 0, 1, 256, at, 0, w, 256);

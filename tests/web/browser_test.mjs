@@ -4,7 +4,8 @@
 // saver: saver.html for both patterns and the three sizes, each picture read
 // back and checked cell by cell by FRAME_CHECK, twice, and the frame number
 // must have moved on between the two; still pictures compared whole with the
-// core's frame; a screen wider than a canvas can be; then a resized window.
+// core's frame; query values it does not know; a screen wider than a canvas
+// can be; then a resized window.
 // home: index.html loads with no script error and no request to another
 // host; its controls switch the live picture's pattern and size, the
 // language switch the page's language; a reduced-motion visitor's picture
@@ -226,6 +227,23 @@ async function saverSuite() {
     await readBack(page, file);
     const r = runCheck([file, 'still', sizeNumbers[look.size]]);
     expect(r.passes, `still ${look.size} in ${look.w} x ${look.h} is the core's frame: ${r.report}`);
+    await page.close();
+  }
+
+  // Query values the page does not know are ignored: the window's size, squares, full size.
+  for (const q of ['screen=00x00', 'screen=0000x0000', 'pattern=constructor&size=__proto__']) {
+    const page = await browser.newPage();
+    await page.setViewport({ width: 640, height: 480 });
+    const errors = [];
+    page.on('pageerror', (e) => errors.push(String(e)));
+    await page.goto(url('saver.html', `?embed=1&${q}`));
+    const state = await until(async () => {
+      const s = await page.evaluate(() => window.varomineaSaver);
+      return (errors.length > 0 || s.frames > 2) && s;
+    }, kStartWait);
+    expect(errors.length === 0 && state?.frames > 2 && state.width === 640 &&
+           state.pattern === 'square' && state.size === 0,
+           `saver.html?${q} runs as without it (${JSON.stringify(state)} ${errors.join(' ')})`);
     await page.close();
   }
 
