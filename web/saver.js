@@ -33,6 +33,14 @@
     return extents.length && extents.every((n) => n >= 1 && n <= 32767) ? extents : null;
   }
 
+  const japanese = (navigator.languages || [navigator.language]).some((l) => /^ja\b/i.test(l));
+  document.documentElement.lang = japanese ? 'ja' : 'en';
+  // One of a note's two languages, the browser's.
+  function showNote(note) {
+    note.querySelector(japanese ? '[lang=en]' : '[lang=ja]').hidden = true;
+    note.hidden = false;
+  }
+
   // The page's canvas, and the drawing area's visible columns: each picture
   // column stretched over the canvas columns that show it, from where its
   // rows are then stretched the same way onto the canvas. Both are replaced
@@ -87,11 +95,8 @@
     });
     if (!hosted) {
       const hint = document.getElementById('hint');
-      const japanese = (navigator.languages || [navigator.language]).some((l) => /^ja\b/i.test(l));
-      document.documentElement.lang = japanese ? 'ja' : 'en';
-      hint.querySelector(japanese ? '[lang=en]' : '[lang=ja]').hidden = true;
-      hint.hidden = false;
-      setTimeout(() => hint.classList.add("gone"), 3000);
+      showNote(hint);
+      setTimeout(() => hint.classList.add('gone'), 3000);
     }
     focus();
   }
@@ -138,6 +143,14 @@
       columns = document.createElement('canvas');
       columnsContext = columns.getContext('2d', { alpha: false });
     }
+  }
+
+  // Locked-down browser modes may leave a page without WebAssembly, or refuse
+  // to compile it: the page says so instead of the picture.
+  function unavailable() {
+    document.getElementById('hint').hidden = true;
+    showNote(document.getElementById('unavailable'));
+    document.documentElement.dataset.ready = 'unavailable';
   }
 
   function run(core) {
@@ -224,5 +237,9 @@
     document.documentElement.dataset.ready = '1';
   }
 
-  VaromineaCore().then(run);
+  if (typeof WebAssembly === 'object') {
+    VaromineaCore().then(run, unavailable);
+  } else {
+    unavailable();
+  }
 })();

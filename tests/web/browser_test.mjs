@@ -10,7 +10,7 @@
 // host; its controls switch the live picture's pattern and size, the
 // language switch the page's language; a reduced-motion visitor's picture
 // waits for a click; the full-screen button opens saver.html over the page
-// and a key ends it.
+// and a key ends it; without WebAssembly both pages say so.
 import { execFileSync, spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import zlib from 'node:zlib';
@@ -398,6 +398,34 @@ async function homeSuite() {
   await calm.click('#play');
   expect(await until(async () => (await calmState()) > 0, kFrameWait), 'and runs after a click');
   await calm.close();
+
+  // Without WebAssembly (as locked-down modes leave a page): both pages say
+  // so, with no script error, and the home page's language switch still works.
+  const bare = await browser.newPage();
+  const bareErrors = [];
+  bare.on('console', (m) => { if (m.type() === 'error') bareErrors.push(m.text()); });
+  bare.on('pageerror', (e) => bareErrors.push(String(e)));
+  await bare.evaluateOnNewDocument(() => { delete globalThis.WebAssembly; });
+  await bare.goto(url('index.html'), { waitUntil: 'load' });
+  const told = (language) => bare.evaluate((language) => {
+    const note = document.querySelector(`#no-wasm [lang=${language}]`);
+    return { text: note?.checkVisibility() ? note.innerText : '',
+             play: document.getElementById('play').checkVisibility() };
+  }, language);
+  const en = await told('en');
+  await bare.click('#language button[data-lang=ja]');
+  const jaNote = await told('ja');
+  expect(/WebAssembly/.test(en.text) && /WebAssembly/.test(jaNote.text) && !en.play,
+         `without WebAssembly the home page says so (${JSON.stringify([en, jaNote])})`);
+  await bare.goto(url('saver.html'));
+  const saverTold = await bare.waitForFunction(() => {
+    const note = document.querySelector('#unavailable [lang=en]');
+    return document.documentElement.dataset.ready === 'unavailable' && note.checkVisibility() &&
+           note.innerText;
+  }, { timeout: kFrameWait }).then((h) => h.jsonValue(), () => '');
+  expect(/WebAssembly/.test(saverTold), `and so does the saver page (${saverTold})`);
+  expect(bareErrors.length === 0, `with no script error: ${bareErrors.join(' | ')}`);
+  await bare.close();
 
   // A phone's width: nothing wider than the screen.
   const phone = await browser.newPage();
