@@ -1,7 +1,9 @@
 #include "windows/saver/pelmor_s.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstddef>
+#include <optional>
 
 #include "core/dib_header.h"
 #include "core/kernel.h"
@@ -11,6 +13,7 @@
 #include "core/shared_values.h"
 #include "core/steps.h"
 #include "windows/platform/app_win.h"
+#include "windows/platform/refresh_win.h"
 #include "windows/resources/texts.h"
 
 namespace varominea {
@@ -22,6 +25,12 @@ static_assert(offsetof(DibHeaderRecord, bmiColors) == offsetof(BITMAPINFO, bmiCo
 static_assert(sizeof(RgbQuad) == sizeof(RGBQUAD));
 
 constexpr COLORREF kBlack = RGB(0, 0, 0);
+
+// The steady clock as the pace counts it.
+PaceDuration PaceNow() {
+  return std::chrono::duration_cast<PaceDuration>(
+      std::chrono::steady_clock::now().time_since_epoch());
+}
 
 platform::PictureBoxDesign DisplayDesign() {
   platform::PictureBoxDesign design;
@@ -72,6 +81,15 @@ void Pelmor_S::Form_Load() {
   // The bitmap header over the field, and the fastest frame step.
   step([&] { FillDibHeader(DibHeader, KernelParams); });
   step([&] { BuildKernel(); });
+  // With the system's animation effects off the loop keeps to the display's
+  // refresh; the setting is read once, here.
+  step([&] {
+    paced_ = !platform::AnimationEffectsOn();
+    if (paced_) {
+      refresh_hz_ = platform::PrimaryRefreshHz();
+      composed_ = platform::DesktopComposed();
+    }
+  });
   // Shown normal and active, with the keyboard focus on Display so that its
   // keys reach the form's key preview, and then above every other window.
   step([&] { SetWindowStateNormal(); });
@@ -257,6 +275,9 @@ void Pelmor_S::RunAnimation(std::uint8_t* bits) {
   const KernelParamBlock* const params = &KernelParams;
   const auto* const header = reinterpret_cast<const BITMAPINFO*>(&DibHeader);
   std::uint32_t frames = 0;
+  std::optional<platform::FineTimerResolution> fine_timers;
+  if (paced_) fine_timers.emplace();
+  PaceDuration due = PaceNow();
   StopFlag = 0;
   for (;;) {
     ApiResult = KernelStep(params);
@@ -274,7 +295,25 @@ void Pelmor_S::RunAnimation(std::uint8_t* bits) {
     // The input handlers run inside the pump and may have released the
     // field: nothing may touch it before this test.
     if (StopFlag != 0) return;
+    if (paced_) {
+      due = WaitForNextStep(due);
+      if (StopFlag != 0) return;
+    }
   }
+}
+
+PaceDuration Pelmor_S::WaitForNextStep(PaceDuration due) {
+  due = NextStepDue(due, PaceNow(), StepPeriod(refresh_hz_));
+  // Where a compositor presents the desktop, its next pass after half a
+  // refresh before the moment sets the step on the refresh; elsewhere the
+  // moment itself is the refresh.
+  const PaceDuration wake = composed_ ? due - RefreshPeriod(refresh_hz_) / 2 : due;
+  for (PaceDuration now = PaceNow(); now < wake && StopFlag == 0; now = PaceNow()) {
+    platform::WaitForMessages(wake - now);
+    platform::DoEvents();
+  }
+  if (composed_ && StopFlag == 0) platform::WaitForComposition();
+  return due;
 }
 
 void Pelmor_S::EndSaver() {

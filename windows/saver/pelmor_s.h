@@ -14,6 +14,7 @@
 #include "windows/platform/form_win.h"
 #include "windows/platform/picture_box_win.h"
 #include "windows/saver/covers.h"
+#include "windows/saver/step_pace.h"
 
 namespace varominea {
 
@@ -85,6 +86,9 @@ class Pelmor_S : public platform::Form {
   // The pointer over a cover, or over the window outside the primary, at a
   // screen position: a move as Display would see it at that point.
   void Cover_MouseMove(POINT screen);
+  // With the animation effects off: waits, serving input, until the step
+  // after the one due at `due` is due, and returns that moment.
+  PaceDuration WaitForNextStep(PaceDuration due);
   void EndSaver();
   // Display's position in the window's client pixels.
   POINT DisplayPosition() const;
@@ -101,6 +105,11 @@ class Pelmor_S : public platform::Form {
   AreaSize screen_px_{0, 0};
   AreaSize drawing_area_{0, 0};
   std::uint32_t frame_limit_ = 0;
+  // The system's animation effects were off at start: the loop steps once
+  // per refresh of the primary monitor, at most 60 times a second.
+  bool paced_ = false;
+  int refresh_hz_ = 0;
+  bool composed_ = false;
 };
 
 }  // namespace varominea
