@@ -57,5 +57,42 @@ TEST(CoverTest, MonitorsOrTheirPartsOutsideTheWindow) {
   }
 }
 
+// While the saver shows the primary monitor only, every other monitor is
+// covered whole, also where the saver's window lies over it (right of and
+// below the primary); a monitor that mirrors part of the primary keeps that
+// part, and what of the primary a window cut short leaves is covered too.
+// A drawing area larger than the primary is cut to it.
+TEST(CoverTest, EveryMonitorButThePrimary) {
+  using Rects = std::vector<ScreenRect>;
+  const ScreenRect primary{0, 0, 640, 480};
+  const ScreenRect window{0, 0, 9600, 7200};
+  const struct {
+    const char* name;
+    Rects monitors;
+    ScreenRect window;
+    Rects parts;
+  } cases[] = {
+      {"right and below, under the window",
+       {primary, {640, 0, 1440, 600}, {0, 480, 800, 1080}},
+       window,
+       {{640, 0, 1440, 600}, {0, 480, 800, 1080}}},
+      {"overlapping the whole primary",
+       {primary, {0, 0, 800, 600}},
+       window,
+       {{0, 480, 800, 600}, {640, 0, 800, 480}}},
+      {"window cut short on the primary",
+       {primary, {-800, 0, 0, 600}},
+       {0, 0, 500, 480},
+       {{500, 0, 640, 480}, {-800, 0, 0, 600}}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(PartsToCover(c.monitors, primary, c.window), c.parts) << c.name;
+  }
+
+  EXPECT_EQ(ClipToPrimary({-80, -60, 720, 540}, primary), (ScreenRect{80, 60, 720, 540}));
+  EXPECT_EQ(ClipToPrimary({0, 0, 640, 480}, primary), std::nullopt);
+  EXPECT_EQ(ClipToPrimary({100, 50, 500, 350}, primary), std::nullopt);
+}
+
 }  // namespace
 }  // namespace varominea
