@@ -1,9 +1,6 @@
 #include "linux/wayland/saver_wayland.h"
 
-#include <fcntl.h>
 #include <poll.h>
-#include <sys/signalfd.h>
-#include <unistd.h>
 #include <wayland-client.h>
 
 #include <array>
@@ -11,7 +8,9 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -25,6 +24,7 @@
 #include "fractional-scale-v1-client-protocol.h"
 #include "linux/file_descriptor.h"
 #include "linux/frame_rate.h"
+#include "linux/signal_watch.h"
 #include "linux/wayland/shm_buffer.h"
 #include "linux/wayland/wayland_logic.h"
 #include "linux/wayland/wayland_owners.h"
@@ -38,9 +38,18 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using linux_saver::FrameRateReport;
 using linux_saver::Options;
+using linux_saver::SignalWatch;
 
 constexpr char kTitle[] = "ヴァロミネア";
 constexpr char kAppId[] = "varominea";
+
+// How long the compositor may take to answer the first round trips; one
+// that is stopped or never answers gets the message below.
+constexpr std::chrono::seconds kAnswerLimit{5};
+constexpr char kNoAnswer[] = "varominea: the Wayland compositor did not answer within 5 seconds\n";
+
+// libwayland's own messages, which are not shown (see RunSaver).
+void Unheard(const char*, va_list) {}
 
 // A listener entry for an event the saver has no use for.
 template <typename... Arguments>
@@ -90,8 +99,8 @@ struct Seat {
 
 class Saver {
  public:
-  Saver(wl_display* display, const Options& options, int signal_fd)
-      : display_(display), options_(options), signal_fd_(signal_fd) {}
+  Saver(wl_display* display, const Options& options, SignalWatch& watch)
+      : display_(display), options_(options), watch_(watch) {}
   Saver(const Saver&) = delete;
   Saver& operator=(const Saver&) = delete;
 
@@ -110,6 +119,7 @@ class Saver {
     }
     // The outputs' modes and scales.
     if (wl_display_roundtrip(display_) < 0) return Lost();
+    watch_.Answered();
 
     source_ = FrameSource::Start(options_.proc_pattern, ClockSeededUniform());
     if (!source_) {
@@ -216,8 +226,9 @@ class Saver {
     wl_surface_commit(surface);
   }
 
-  // Waits for the compositor or a signal, up to `timeout` (for ever when
-  // none), and handles what arrived. False when the connection is gone.
+  // Waits for the compositor, up to `timeout` (for ever when none), and
+  // handles what arrived. False when the connection is gone. SIGTERM and
+  // SIGINT are handled beside this loop (SignalWatch).
   bool Wait(std::optional<Clock::duration> timeout) {
     while (wl_display_prepare_read(display_) != 0) {
       if (wl_display_dispatch_pending(display_) < 0) return false;
@@ -231,8 +242,8 @@ class Saver {
       const auto ms = std::chrono::ceil<std::chrono::milliseconds>(*timeout).count();
       timeout_ms = static_cast<int>(std::clamp<long long>(ms, 0, 60'000));
     }
-    pollfd fds[2] = {{wl_display_get_fd(display_), POLLIN, 0}, {signal_fd_, POLLIN, 0}};
-    const int ready = poll(fds, 2, timeout_ms);
+    pollfd fds[1] = {{wl_display_get_fd(display_), POLLIN, 0}};
+    const int ready = poll(fds, 1, timeout_ms);
     if (ready < 0) {
       wl_display_cancel_read(display_);
       return errno == EINTR;
@@ -243,16 +254,18 @@ class Saver {
       wl_display_cancel_read(display_);
       if ((fds[0].revents & (POLLHUP | POLLERR)) != 0) return false;
     }
-    if ((fds[1].revents & POLLIN) != 0) {
-      signalfd_siginfo info{};
-      [[maybe_unused]] const ssize_t got = read(signal_fd_, &info, sizeof info);
-      end_ = 0;
-    }
     return wl_display_dispatch_pending(display_) >= 0;
   }
 
   int Lost() const {
-    if (const int error = wl_display_get_error(display_); error != 0 && error != EPIPE) {
+    const int error = wl_display_get_error(display_);
+    if (error == EPROTO) {
+      const wl_interface* interface = nullptr;
+      std::uint32_t id = 0;
+      const std::uint32_t code = wl_display_get_protocol_error(display_, &interface, &id);
+      std::fprintf(stderr, "varominea: Wayland protocol error %u on %s@%u\n", code,
+                   interface != nullptr ? interface->name : "an unknown object", id);
+    } else if (error != 0 && error != EPIPE) {
       std::fprintf(stderr, "varominea: Wayland connection failed: %s\n", std::strerror(error));
     } else {
       std::fputs("varominea: the compositor closed the connection\n", stderr);
@@ -542,7 +555,7 @@ class Saver {
 
   wl_display* const display_;
   const Options options_;
-  const int signal_fd_;
+  SignalWatch& watch_;
 
   Owned<wl_registry, wl_registry_destroy> registry_;
   Owned<wl_compositor, wl_compositor_destroy> compositor_;
@@ -571,14 +584,27 @@ class Saver {
 }  // namespace
 
 int RunSaver(const Options& options, int signal_fd) {
+  // The saver says in one line of its own what went wrong; libwayland's
+  // messages would come before it, and may quote a socket path of any length.
+  wl_log_set_handler_client(Unheard);
+  // Watching from before the connection is made: a compositor that is
+  // stopped, or a socket that never answers, holds the connection and the
+  // first round trips.
+  SignalWatch watch(signal_fd, linux_saver::AnswerLimit{kAnswerLimit, kNoAnswer});
+  if (!watch.watching()) {
+    std::fputs("varominea: cannot watch for SIGTERM and SIGINT\n", stderr);
+    return 1;
+  }
+  errno = 0;
   const Owned<wl_display, wl_display_disconnect> display(wl_display_connect(nullptr));
   if (!display) {
-    std::fputs("varominea: cannot connect to the Wayland compositor (is WAYLAND_DISPLAY set?)\n",
-               stderr);
+    std::fprintf(
+        stderr, "varominea: cannot connect to the Wayland compositor (%s)\n",
+        ConnectHint(errno, std::getenv("XDG_RUNTIME_DIR"), std::getenv("WAYLAND_DISPLAY")));
     return 1;
   }
   // Declared after the display, so everything it holds goes first.
-  Saver saver(display.get(), options, signal_fd);
+  Saver saver(display.get(), options, watch);
   return saver.Run();
 }
 

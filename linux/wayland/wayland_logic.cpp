@@ -1,5 +1,6 @@
 #include "linux/wayland/wayland_logic.h"
 
+#include <cerrno>
 #include <cmath>
 
 namespace varominea::wayland {
@@ -17,6 +18,15 @@ Shell ChooseShell(bool has_layer_shell, bool has_xdg_wm_base) {
   if (has_layer_shell) return Shell::Layer;
   if (has_xdg_wm_base) return Shell::Xdg;
   return Shell::None;
+}
+
+const char* ConnectHint(int error, const char* runtime_dir, const char* display_name) {
+  const bool absolute = display_name != nullptr && display_name[0] == '/';
+  if (!absolute && (runtime_dir == nullptr || runtime_dir[0] != '/')) {
+    return "XDG_RUNTIME_DIR is not set";
+  }
+  if (error == ENAMETOOLONG) return "WAYLAND_DISPLAY is too long for a socket path";
+  return "is WAYLAND_DISPLAY set?";
 }
 
 Size SurfaceSize(Size configured, Size output_mode, int output_scale) {

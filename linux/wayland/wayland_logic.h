@@ -22,6 +22,10 @@ namespace varominea::wayland {
 enum class Shell { Layer, Xdg, None };
 Shell ChooseShell(bool has_layer_shell, bool has_xdg_wm_base);
 
+// Why no connection to the compositor could be made, for the saver's one
+// line: from libwayland's errno and the two variables it reads.
+const char* ConnectHint(int error, const char* runtime_dir, const char* display_name);
+
 // A surface's size in surface coordinates: what the compositor configured,
 // or where it left that to the client (0), the output's mode divided by its
 // integer scale (rounded up, so the surface still covers the output).

@@ -172,6 +172,21 @@ class CompositorSession {
     return picture;
   }
 
+  // The compositor stopped (SIGSTOP) for as long as this lives, so that it
+  // answers no client; it goes on where it stopped afterwards.
+  class Paused {
+   public:
+    explicit Paused(const CompositorSession& session) : session_(session) {
+      session_.compositor_->Signal(SIGSTOP);
+    }
+    Paused(const Paused&) = delete;
+    Paused& operator=(const Paused&) = delete;
+    ~Paused() { session_.compositor_->Signal(SIGCONT); }
+
+   private:
+    const CompositorSession& session_;
+  };
+
   // Ends the compositor, as a session that goes away does.
   void Stop() {
     if (compositor_) {
