@@ -19,12 +19,11 @@
 
 #include "core/frame_layout.h"
 #include "core/frame_source.h"
-#include "core/move_detector.h"
 #include "core/pixel_format.h"
 #include "fractional-scale-v1-client-protocol.h"
-#include "linux/file_descriptor.h"
 #include "linux/frame_rate.h"
 #include "linux/signal_watch.h"
+#include "linux/wayland/seat_input.h"
 #include "linux/wayland/shm_buffer.h"
 #include "linux/wayland/wayland_logic.h"
 #include "linux/wayland/wayland_owners.h"
@@ -50,10 +49,6 @@ constexpr char kNoAnswer[] = "varominea: the Wayland compositor did not answer w
 
 // libwayland's own messages, which are not shown (see RunSaver).
 void Unheard(const char*, va_list) {}
-
-// A listener entry for an event the saver has no use for.
-template <typename... Arguments>
-void Ignore(void*, Arguments...) {}
 
 class Saver;
 
@@ -87,14 +82,6 @@ struct Output {
   std::array<ShmBuffer, 2> buffers;
   Owned<wl_callback, wl_callback_destroy> frame;
   Clock::time_point waiting_since;
-};
-
-struct Seat {
-  Saver* saver = nullptr;
-  Owned<wl_seat, ReleaseSeat> seat;
-  Owned<wl_keyboard, ReleaseKeyboard> keyboard;
-  Owned<wl_pointer, ReleasePointer> pointer;
-  wl_surface* pointer_surface = nullptr;  // the surface under the pointer, if ours
 };
 
 class Saver {
@@ -138,6 +125,7 @@ class Saver {
     auto next_step = Clock::now();
     for (;;) {
       if (end_) return *end_;
+      if (input_.ended()) return 0;
       if (closed_pending_) {
         // An output going away closes its surface as well; the removal of
         // the output itself arrives by the end of this round trip.
@@ -254,7 +242,9 @@ class Saver {
       wl_display_cancel_read(display_);
       if ((fds[0].revents & (POLLHUP | POLLERR)) != 0) return false;
     }
-    return wl_display_dispatch_pending(display_) >= 0;
+    const bool handled = wl_display_dispatch_pending(display_) >= 0;
+    input_.EventsHandled();
+    return handled;
   }
 
   int Lost() const {
@@ -338,26 +328,14 @@ class Saver {
     }
   }
 
-  Output* OutputOf(wl_surface* surface) const {
-    Output* found = nullptr;
-    outputs_.ForEach([&](Output& output) {
-      if (surface != nullptr && output.surface.get() == surface) found = &output;
+  std::optional<PointerSpace> SpaceOf(wl_surface* surface) const {
+    std::optional<PointerSpace> found;
+    outputs_.ForEach([&](const Output& output) {
+      if (surface != nullptr && output.surface.get() == surface) {
+        found = PointerSpace{output.surface_size, output.geometry.pixels, &output.layout};
+      }
     });
     return found;
-  }
-
-  // A pointer position on one of the surfaces: a real move over the drawing
-  // area ends the saver, as a mouse move does on Windows.
-  void PointerAt(const Seat& seat, wl_fixed_t x, wl_fixed_t y) {
-    const Output* const output = OutputOf(seat.pointer_surface);
-    if (output == nullptr) return;
-    const Point pixel = ToBufferPixels({wl_fixed_to_double(x), wl_fixed_to_double(y)},
-                                       output->surface_size, output->geometry.pixels);
-    if (!OnDrawingArea(output->layout, pixel)) return;
-    if (move_detector_.IsRealMove(false, static_cast<float>(pixel.x),
-                                  static_cast<float>(pixel.y))) {
-      end_ = 0;
-    }
   }
 
   // ------------------------------------------------------------ listeners
@@ -392,18 +370,14 @@ class Saver {
       wl_output_add_listener(output->output.get(), &kOutputListener, output.get());
       self->outputs_.Add(name, std::move(output));
     } else if (which == wl_seat_interface.name) {
-      auto seat = std::make_unique<Seat>();
-      seat->saver = self;
-      seat->seat.reset(static_cast<wl_seat*>(bind(&wl_seat_interface, 5)));
-      wl_seat_add_listener(seat->seat.get(), &kSeatListener, seat.get());
-      self->seats_.Add(name, std::move(seat));
+      self->input_.Add(registry, name, version);
     }
   }
   static void GlobalRemove(void* data, wl_registry*, std::uint32_t name) {
     auto* const self = static_cast<Saver*>(data);
     // The output's surface goes with it; the other outputs are untouched.
     self->outputs_.Remove(name);
-    self->seats_.Remove(name);
+    self->input_.Remove(name);
   }
   static constexpr wl_registry_listener kRegistryListener{.global = Global,
                                                           .global_remove = GlobalRemove};
@@ -413,20 +387,31 @@ class Saver {
   }
   static constexpr xdg_wm_base_listener kWmBaseListener{.ping = Ping};
 
+  // An output that changes may have the compositor move the pointer over it
+  // by itself: each of its events says so to the input.
+  static void OutputGeometry(void* data, wl_output*, std::int32_t, std::int32_t, std::int32_t,
+                             std::int32_t, std::int32_t, const char*, const char*, std::int32_t) {
+    static_cast<Output*>(data)->saver->input_.CompositorMayPlacePointer();
+  }
   static void OutputMode(void* data, wl_output*, std::uint32_t flags, std::int32_t width,
                          std::int32_t height, std::int32_t) {
-    if ((flags & WL_OUTPUT_MODE_CURRENT) != 0) static_cast<Output*>(data)->mode = {width, height};
+    auto& output = *static_cast<Output*>(data);
+    if ((flags & WL_OUTPUT_MODE_CURRENT) != 0) output.mode = {width, height};
+    output.saver->input_.CompositorMayPlacePointer();
   }
   static void OutputDone(void* data, wl_output*) {
     auto& output = *static_cast<Output*>(data);
     output.described = true;
+    output.saver->input_.CompositorMayPlacePointer();
     output.saver->MakeSurface(output);
     output.saver->Apply(output);
   }
   static void OutputScale(void* data, wl_output*, std::int32_t factor) {
-    static_cast<Output*>(data)->scale = factor;
+    auto& output = *static_cast<Output*>(data);
+    output.scale = factor;
+    output.saver->input_.CompositorMayPlacePointer();
   }
-  static constexpr wl_output_listener kOutputListener{.geometry = Ignore,
+  static constexpr wl_output_listener kOutputListener{.geometry = OutputGeometry,
                                                       .mode = OutputMode,
                                                       .done = OutputDone,
                                                       .scale = OutputScale,
@@ -437,6 +422,7 @@ class Saver {
                              std::uint32_t width, std::uint32_t height) {
     auto& output = *static_cast<Output*>(data);
     zwlr_layer_surface_v1_ack_configure(layer, serial);
+    output.saver->input_.CompositorMayPlacePointer();
     output.configured = {static_cast<int>(std::min<std::uint32_t>(width, INT32_MAX)),
                          static_cast<int>(std::min<std::uint32_t>(height, INT32_MAX))};
     output.shown = true;
@@ -453,6 +439,7 @@ class Saver {
   static void XdgConfigure(void* data, xdg_surface* surface, std::uint32_t serial) {
     auto& output = *static_cast<Output*>(data);
     xdg_surface_ack_configure(surface, serial);
+    output.saver->input_.CompositorMayPlacePointer();
     output.shown = true;
     output.saver->Apply(output);
   }
@@ -483,74 +470,6 @@ class Saver {
   }
   static constexpr wl_callback_listener kFrameListener{.done = FrameDone};
 
-  static void SeatCapabilities(void* data, wl_seat* wl_seat, std::uint32_t capabilities) {
-    auto& seat = *static_cast<Seat*>(data);
-    const bool keyboard = (capabilities & WL_SEAT_CAPABILITY_KEYBOARD) != 0;
-    const bool pointer = (capabilities & WL_SEAT_CAPABILITY_POINTER) != 0;
-    if (keyboard && !seat.keyboard) {
-      seat.keyboard.reset(wl_seat_get_keyboard(wl_seat));
-      wl_keyboard_add_listener(seat.keyboard.get(), &kKeyboardListener, &seat);
-    } else if (!keyboard) {
-      seat.keyboard.reset();
-    }
-    if (pointer && !seat.pointer) {
-      seat.pointer.reset(wl_seat_get_pointer(wl_seat));
-      wl_pointer_add_listener(seat.pointer.get(), &kPointerListener, &seat);
-    } else if (!pointer) {
-      seat.pointer.reset();
-      seat.pointer_surface = nullptr;
-    }
-  }
-  static constexpr wl_seat_listener kSeatListener{.capabilities = SeatCapabilities, .name = Ignore};
-
-  // Keys: any key that goes down ends the saver. Keys already down when the
-  // surface gets the focus (the one that started it) do not.
-  static void KeyMap(void*, wl_keyboard*, std::uint32_t, std::int32_t fd, std::uint32_t) {
-    // The key map is not read: the descriptor is closed at once.
-    const linux_saver::FileDescriptor map(fd);
-  }
-  static void Key(void* data, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t,
-                  std::uint32_t state) {
-    if (state == WL_KEYBOARD_KEY_STATE_PRESSED) static_cast<Seat*>(data)->saver->end_ = 0;
-  }
-  static constexpr wl_keyboard_listener kKeyboardListener{.keymap = KeyMap,
-                                                          .enter = Ignore,
-                                                          .leave = Ignore,
-                                                          .key = Key,
-                                                          .modifiers = Ignore,
-                                                          .repeat_info = Ignore};
-
-  // The pointer: hidden over the surfaces; any button ends the saver, and so
-  // does a real move.
-  static void PointerEnter(void* data, wl_pointer* pointer, std::uint32_t serial,
-                           wl_surface* surface, wl_fixed_t x, wl_fixed_t y) {
-    auto& seat = *static_cast<Seat*>(data);
-    wl_pointer_set_cursor(pointer, serial, nullptr, 0, 0);
-    seat.pointer_surface = surface;
-    seat.saver->PointerAt(seat, x, y);
-  }
-  static void PointerLeave(void* data, wl_pointer*, std::uint32_t, wl_surface*) {
-    static_cast<Seat*>(data)->pointer_surface = nullptr;
-  }
-  static void PointerMotion(void* data, wl_pointer*, std::uint32_t, wl_fixed_t x, wl_fixed_t y) {
-    auto& seat = *static_cast<Seat*>(data);
-    seat.saver->PointerAt(seat, x, y);
-  }
-  static void PointerButton(void* data, wl_pointer*, std::uint32_t, std::uint32_t, std::uint32_t,
-                            std::uint32_t state) {
-    if (state == WL_POINTER_BUTTON_STATE_PRESSED) static_cast<Seat*>(data)->saver->end_ = 0;
-  }
-  static constexpr wl_pointer_listener kPointerListener{.enter = PointerEnter,
-                                                        .leave = PointerLeave,
-                                                        .motion = PointerMotion,
-                                                        .button = PointerButton,
-                                                        .axis = Ignore,
-                                                        .frame = Ignore,
-                                                        .axis_source = Ignore,
-                                                        .axis_stop = Ignore,
-                                                        .axis_discrete = Ignore,
-                                                        .axis_value120 = Ignore};
-
   // ------------------------------------------------------------ state
 
   wl_display* const display_;
@@ -569,7 +488,6 @@ class Saver {
 
   std::unique_ptr<FrameSource> source_;
   PixelTable colours_{};
-  MoveDetector move_detector_;
 
   bool started_ = false;
   bool closed_pending_ = false;
@@ -577,7 +495,7 @@ class Saver {
   FrameRateReport frame_rate_;
 
   // Last, so that the surfaces go before the globals they were made from.
-  OutputList<Seat> seats_;
+  SeatInput input_{[this](wl_surface* surface) { return SpaceOf(surface); }};
   OutputList<Output> outputs_;
 };
 

@@ -242,6 +242,47 @@ TEST_F(WaylandSaverTest, AButtonOrARealPointerMoveEndsIt) {
     ASSERT_EQ(pointer({"click"}), 0);
     EXPECT_EQ(saver.WaitExit(10s), std::optional<int>(0)) << saver.ErrorOutput();
   }
+  {
+    // Depends on the compositor: sway re-places a resting pointer (an enter
+    // or a motion) when its output is resized, re-scaled or moved.
+    SCOPED_TRACE("a resting pointer the compositor moves");
+    Process resting = own.StartPointer(
+        output.width, output.height,
+        {"wait", "500", "move", "700", "500", "hold", "move", "300", "200", "wait", "300"});
+    ASSERT_TRUE(
+        WaitUntil([&] { return resting.ErrorOutput().find("holding") != std::string::npos; }, 10s))
+        << resting.ErrorOutput();
+    Process saver = own.StartSaver({});
+    ASSERT_EQ(Joined(CheckOutput(own, output, {0, 0, 800, 600})), "");
+    for (const std::vector<std::string>& change :
+         {std::vector<std::string>{"resolution", "640x480"},
+          {"scale", "2"},
+          {"scale", "1.5"},
+          {"position", "100", "50"},
+          {"resolution", "800x600", "scale", "1", "position", "0", "0"}}) {
+      SCOPED_TRACE(change.front() + " " + change.at(1));
+      std::vector<std::string> command{"output", output.name};
+      command.insert(command.end(), change.begin(), change.end());
+      ASSERT_EQ(own.Swaymsg(command), 0);
+      std::this_thread::sleep_for(300ms);
+      ASSERT_TRUE(saver.running()) << saver.ErrorOutput();
+    }
+    // A real move still ends it.
+    resting.Signal(SIGUSR1);
+    EXPECT_EQ(saver.WaitExit(10s), std::optional<int>(0)) << saver.ErrorOutput();
+    EXPECT_EQ(resting.WaitExit(10s), std::optional<int>(0)) << resting.ErrorOutput();
+  }
+}
+
+TEST_F(WaylandSaverTest, SigtermAndSigintEndItWithStatusZero) {
+  for (const int signal : {SIGTERM, SIGINT}) {
+    SCOPED_TRACE(signal);
+    Process saver = session_->StartSaver({"--pattern", "ring"});
+    ASSERT_TRUE(saver.started());
+    std::this_thread::sleep_for(500ms);
+    saver.Signal(signal);
+    EXPECT_EQ(saver.WaitExit(10s), std::optional<int>(0)) << saver.ErrorOutput();
+  }
 }
 
 // A compositor that does not answer: sway stopped, or a socket that never
