@@ -60,6 +60,7 @@ struct Output {
   std::uint32_t name = 0;
   Owned<wl_output, ReleaseOutput> output;
   Size mode;
+  std::int32_t transform = WL_OUTPUT_TRANSFORM_NORMAL;
   int scale = 1;
   bool described = false;
 
@@ -269,8 +270,8 @@ class Saver {
     if (!started_ || !output.described || output.surface) return;
     output.surface.reset(wl_compositor_create_surface(compositor_.get()));
     wl_surface* const surface = output.surface.get();
+    if (viewporter_) output.viewport.reset(wp_viewporter_get_viewport(viewporter_.get(), surface));
     if (viewporter_ && fractional_manager_) {
-      output.viewport.reset(wp_viewporter_get_viewport(viewporter_.get(), surface));
       output.fractional.reset(
           wp_fractional_scale_manager_v1_get_fractional_scale(fractional_manager_.get(), surface));
       wp_fractional_scale_v1_add_listener(output.fractional.get(), &kFractionalListener, &output);
@@ -304,10 +305,16 @@ class Saver {
   // The buffer size and layout for the surface's current size and scale.
   void Apply(Output& output) {
     if (!output.shown) return;
-    output.surface_size = SurfaceSize(output.configured, output.mode, output.scale);
-    const BufferGeometry geometry = BufferGeometryFor(output.surface_size, output.scale,
-                                                      output.preferred_120, viewporter_ != nullptr);
-    if (geometry == output.geometry && !output.layout.row_offsets.empty()) return;
+    const Size surface_size = SurfaceSize(output.configured, output.mode, output.scale);
+    const BufferGeometry geometry =
+        BufferGeometryFor(surface_size, output.scale, output.preferred_120, viewporter_ != nullptr,
+                          OutputPixels(output.mode, output.transform));
+    // A viewport's buffer may keep its size while the surface's changes.
+    if (geometry == output.geometry && surface_size == output.surface_size &&
+        !output.layout.row_offsets.empty()) {
+      return;
+    }
+    output.surface_size = surface_size;
     output.geometry = geometry;
     output.layout = LayoutFrame(geometry.pixels.width, geometry.pixels.height, options_.image_size);
     output.full_damage = true;
@@ -390,8 +397,11 @@ class Saver {
   // An output that changes may have the compositor move the pointer over it
   // by itself: each of its events says so to the input.
   static void OutputGeometry(void* data, wl_output*, std::int32_t, std::int32_t, std::int32_t,
-                             std::int32_t, std::int32_t, const char*, const char*, std::int32_t) {
-    static_cast<Output*>(data)->saver->input_.CompositorMayPlacePointer();
+                             std::int32_t, std::int32_t, const char*, const char*,
+                             std::int32_t transform) {
+    auto& output = *static_cast<Output*>(data);
+    output.transform = transform;
+    output.saver->input_.CompositorMayPlacePointer();
   }
   static void OutputMode(void* data, wl_output*, std::uint32_t flags, std::int32_t width,
                          std::int32_t height, std::int32_t) {

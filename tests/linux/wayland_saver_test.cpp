@@ -181,16 +181,19 @@ TEST_F(WaylandSaverTest, AnOutputAddedWhileRunningGetsAPictureAndFollowsItsSize)
 }
 
 // At output scale 2 the surface is half the output's size in surface
-// coordinates; the picture still covers the output pixel for pixel.
+// coordinates, at 1.6 and 1.28 it is 640 x 480 and 800 x 600 (sway 1.7 offers
+// a viewporter but no fractional scale); the picture still covers the
+// output pixel for pixel.
 TEST_F(WaylandSaverTest, AScaledOutputGetsThePictureInItsPhysicalPixels) {
   Process saver = session_->StartSaver({"--size", "640x480"});
   ASSERT_TRUE(saver.started());
   const OutputSpec& output = kOutputs[1];
-  ASSERT_EQ(session_->Swaymsg({"output", output.name, "scale", "2"}), 0);
-  EXPECT_EQ(Joined(CheckOutput(*session_, output, {192, 144, 640, 480})), "")
-      << saver.ErrorOutput();
-  ASSERT_EQ(session_->Swaymsg({"output", output.name, "scale", "1"}), 0);
-  EXPECT_EQ(Joined(CheckOutput(*session_, output, {192, 144, 640, 480})), "");
+  for (const char* scale : {"2", "1.6", "1.28", "1"}) {
+    SCOPED_TRACE(std::string("scale ") + scale);
+    ASSERT_EQ(session_->Swaymsg({"output", output.name, "scale", scale}), 0);
+    EXPECT_EQ(Joined(CheckOutput(*session_, output, {192, 144, 640, 480})), "")
+        << saver.ErrorOutput();
+  }
   EXPECT_TRUE(saver.running()) << saver.ErrorOutput();
 }
 
