@@ -18,7 +18,6 @@
 #include "core/pixel_field.h"
 #include "core/placement.h"
 #include "tests/support/cells.h"
-#include "windows/saver/step_pace.h"
 
 namespace varominea {
 namespace {
@@ -329,27 +328,6 @@ TEST(MoveDetectorTest, OnlyAMoveInBothCoordinatesFromTheFirstPositionEnds) {
   MoveDetector exact;
   EXPECT_FALSE(exact.IsRealMove(false, 10.0f, 10.0f));
   EXPECT_TRUE(exact.IsRealMove(false, 10.5f, 10.25f));
-}
-
-// With the animation effects off: whole refreshes per step, never more than
-// 60 steps a second, an unknown rate taken as 60 Hz; a loop that fell
-// behind keeps its rhythm instead of stepping again at once to catch up.
-TEST(StepPaceTest, WholeRefreshesAtMostSixtyASecondAndNoCatchingUp) {
-  using std::chrono::nanoseconds;
-  const nanoseconds second = std::chrono::seconds(1);
-  const struct {
-    int hz;
-    nanoseconds period;
-  } rates[] = {{0, second / 60},        {1, second / 60},       {30, second / 30},
-               {60, second / 60},       {75, second * 2 / 75},  {120, second * 2 / 120},
-               {144, second * 3 / 144}, {240, second * 4 / 240}};
-  for (const auto& r : rates) EXPECT_EQ(StepPeriod(r.hz), r.period) << r.hz << " Hz";
-  EXPECT_EQ(RefreshPeriod(144), second / 144);
-
-  const nanoseconds p = second / 60, due = second;
-  EXPECT_EQ(NextStepDue(due, due + p / 4, p), due + p) << "on time";
-  EXPECT_EQ(NextStepDue(due, due + p, p), due + p) << "the next moment is now";
-  EXPECT_EQ(NextStepDue(due, due + p * 7 / 2, p), due + p * 4) << "behind by three and a half";
 }
 
 }  // namespace
