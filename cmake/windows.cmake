@@ -9,7 +9,7 @@ target_link_libraries(varominea_win PUBLIC varominea_logic PRIVATE varominea_war
 target_compile_definitions(varominea_win PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
                                                 _WIN32_WINNT=0x0601 WINVER=0x0601)
 target_link_libraries(varominea_win PUBLIC user32 gdi32 shell32 ole32 oleaut32 windowscodecs
-                                           uuid msimg32)
+                                           uuid msimg32 oleacc dwmapi winmm)
 
 # One static executable with no MinGW DLL beside it; ASLR and DEP on.
 add_link_options(-static -static-libgcc -static-libstdc++)

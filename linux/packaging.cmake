@@ -21,6 +21,41 @@ execute_process(COMMAND ${GZIP} -9nc ${CMAKE_CURRENT_SOURCE_DIR}/debian/varomine
                 OUTPUT_FILE ${CMAKE_CURRENT_BINARY_DIR}/varominea.1.gz COMMAND_ERROR_IS_FATAL ANY)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/varominea.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
+# The desktop entry, in the folder where the desktops' screen savers look for
+# programs (Categories=Screensaver); the same options as XScreenSaver's
+# command. Written at install time for that install's prefix
+# (desktop_entry.cmake).
+set(desktop_entry ${CMAKE_CURRENT_BINARY_DIR}/varominea.desktop)
+install(CODE "set(desktop_entry_in \"${CMAKE_CURRENT_SOURCE_DIR}/varominea.desktop.in\")
+set(desktop_entry_out \"${desktop_entry}\")
+set(program_dir \"${CMAKE_INSTALL_LIBEXECDIR}/xscreensaver\")
+include(\"${CMAKE_CURRENT_SOURCE_DIR}/desktop_entry.cmake\")")
+install(FILES ${desktop_entry} DESTINATION ${CMAKE_INSTALL_DATADIR}/applications/screensavers)
+
+# The AppStream metadata. Its id is reversed DNS, and the project owns no
+# domain yet: its home page is the placeholder under example.org, a name
+# reserved for examples that nobody can own, so this id claims no one's
+# domain. PLACEHOLDER, with the home page: once the project has an address of
+# its own, the id becomes that domain reversed, and the file lists this one
+# under <replaces> so that catalogues keep it as the same program.
+set(VAROMINEA_APPSTREAM_ID org.example.varominea)
+if(NOT VAROMINEA_HOME_PAGE MATCHES "^https?://([^/]*\\.)?example\\.org(/|$)")
+  message(WARNING "VAROMINEA_HOME_PAGE is a real address; the AppStream id "
+                  "${VAROMINEA_APPSTREAM_ID} is still the placeholder (linux/packaging.cmake)")
+endif()
+# The home page as the metadata's link and the base of its screenshot, the
+# still picture the site holds under images/ (web/, from docs/images/).
+set(home_page "${VAROMINEA_HOME_PAGE}")
+if(NOT home_page MATCHES "/$")
+  string(APPEND home_page "/")
+endif()
+string(REPLACE "&" "&amp;" home_page "${home_page}")
+string(REPLACE "<" "&lt;" home_page "${home_page}")
+string(REPLACE ">" "&gt;" VAROMINEA_HOME_PAGE_XML "${home_page}")
+set(metainfo ${CMAKE_CURRENT_BINARY_DIR}/${VAROMINEA_APPSTREAM_ID}.metainfo.xml)
+configure_file(varominea.metainfo.xml.in ${metainfo} @ONLY)
+install(FILES ${metainfo} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME varominea)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

@@ -1,7 +1,10 @@
 #!/bin/bash
 # Builds the Debian package of the Linux saver (X11 and Wayland): dist/varominea_<version>_<arch>.deb
-# (the program, its XScreenSaver settings page, copyright, changelog), then
-# checks it with lintian, which must report no errors.
+# (what cmake --install lays out: the program and its link in the command
+# path, its XScreenSaver settings page, the manual page, the desktop entry,
+# the AppStream metadata, copyright, changelog), then checks it with lintian,
+# which must report no errors, and its desktop entry and metadata with their
+# validators, which must accept them without a remark.
 #
 #   bash tools/package-deb.sh [--out DIR] [--build DIR]
 #
@@ -72,3 +75,15 @@ if [[ $(id -u) -eq 0 ]]; then
 else
   lintian --fail-on error "$deb"
 fi || { echo "package-deb: lintian reports errors" >&2; exit 1; }
+
+# The desktop entry and the AppStream metadata as the package holds them.
+echo "package-deb: desktop-file-validate, appstreamcli validate --no-net"
+contents="$build/contents"
+rm -rf "$contents"
+dpkg-deb -x "$deb" "$contents"
+for entry in "$contents"/usr/share/applications/screensavers/*.desktop; do
+  remarks="$(desktop-file-validate "$entry" 2>&1)" && [[ -z "$remarks" ]] ||
+    { echo "package-deb: ${entry#"$contents"}: $remarks" >&2; exit 1; }
+done
+appstreamcli validate --no-net "$contents"/usr/share/metainfo/*.metainfo.xml ||
+  { echo "package-deb: appstreamcli rejects the metadata" >&2; exit 1; }

@@ -13,6 +13,7 @@ packages=(
   clang libclang-rt-14-dev clang-format
   libjpeg62-turbo-dev
   libx11-dev libxext-dev xscreensaver xscreensaver-data lintian dpkg-dev file
+  appstream desktop-file-utils libglib2.0-bin
   nsis zip unzip
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   libxrender-dev pkg-config libwayland-dev wayland-protocols sway swayidle grim wtype weston

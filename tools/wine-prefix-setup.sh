@@ -33,6 +33,9 @@ reg 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N
 # unmanaged windows behave as on Windows and end without that stall.
 # VAROMINEA_WINE_MANAGED=Y keeps them managed (for a desktop with a manager).
 reg 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d "${VAROMINEA_WINE_MANAGED:-N}"
+# Keyboard cues (focus rectangles) shown only once the keyboard is used, as
+# Windows has it by default; Wine's own default shows them always.
+reg 'HKCU\Control Panel\Desktop' /v UserPreferencesMask /t REG_BINARY /d 1000028012000000
 # A crashing program must end, not wait in a debugger dialog.
 reg 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0
 reg 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Auto /t REG_SZ /d 1

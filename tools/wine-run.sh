@@ -101,7 +101,7 @@ if [[ -n "$native" ]]; then
 fi
 
 # A prefix made by an older set-up is made again.
-export VAROMINEA_PREFIX_VERSION=2
+export VAROMINEA_PREFIX_VERSION=3
 if [[ "$(cat "$prefix/.varominea-ready" 2>/dev/null)" != "$VAROMINEA_PREFIX_VERSION" ]]; then
   "$here/wine-prefix-setup.sh" "$prefix"
 fi

@@ -1,9 +1,6 @@
 #include "linux/wayland/saver_wayland.h"
 
-#include <fcntl.h>
 #include <poll.h>
-#include <sys/signalfd.h>
-#include <unistd.h>
 #include <wayland-client.h>
 
 #include <array>
@@ -11,7 +8,9 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -20,11 +19,11 @@
 
 #include "core/frame_layout.h"
 #include "core/frame_source.h"
-#include "core/move_detector.h"
 #include "core/pixel_format.h"
 #include "fractional-scale-v1-client-protocol.h"
-#include "linux/file_descriptor.h"
 #include "linux/frame_rate.h"
+#include "linux/signal_watch.h"
+#include "linux/wayland/seat_input.h"
 #include "linux/wayland/shm_buffer.h"
 #include "linux/wayland/wayland_logic.h"
 #include "linux/wayland/wayland_owners.h"
@@ -38,13 +37,18 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using linux_saver::FrameRateReport;
 using linux_saver::Options;
+using linux_saver::SignalWatch;
 
 constexpr char kTitle[] = "ヴァロミネア";
 constexpr char kAppId[] = "varominea";
 
-// A listener entry for an event the saver has no use for.
-template <typename... Arguments>
-void Ignore(void*, Arguments...) {}
+// How long the compositor may take to answer the first round trips; one
+// that is stopped or never answers gets the message below.
+constexpr std::chrono::seconds kAnswerLimit{5};
+constexpr char kNoAnswer[] = "varominea: the Wayland compositor did not answer within 5 seconds\n";
+
+// libwayland's own messages, which are not shown (see RunSaver).
+void Unheard(const char*, va_list) {}
 
 class Saver;
 
@@ -56,6 +60,7 @@ struct Output {
   std::uint32_t name = 0;
   Owned<wl_output, ReleaseOutput> output;
   Size mode;
+  std::int32_t transform = WL_OUTPUT_TRANSFORM_NORMAL;
   int scale = 1;
   bool described = false;
 
@@ -80,18 +85,10 @@ struct Output {
   Clock::time_point waiting_since;
 };
 
-struct Seat {
-  Saver* saver = nullptr;
-  Owned<wl_seat, ReleaseSeat> seat;
-  Owned<wl_keyboard, ReleaseKeyboard> keyboard;
-  Owned<wl_pointer, ReleasePointer> pointer;
-  wl_surface* pointer_surface = nullptr;  // the surface under the pointer, if ours
-};
-
 class Saver {
  public:
-  Saver(wl_display* display, const Options& options, int signal_fd)
-      : display_(display), options_(options), signal_fd_(signal_fd) {}
+  Saver(wl_display* display, const Options& options, SignalWatch& watch)
+      : display_(display), options_(options), watch_(watch) {}
   Saver(const Saver&) = delete;
   Saver& operator=(const Saver&) = delete;
 
@@ -110,6 +107,7 @@ class Saver {
     }
     // The outputs' modes and scales.
     if (wl_display_roundtrip(display_) < 0) return Lost();
+    watch_.Answered();
 
     source_ = FrameSource::Start(options_.proc_pattern, ClockSeededUniform());
     if (!source_) {
@@ -128,6 +126,7 @@ class Saver {
     auto next_step = Clock::now();
     for (;;) {
       if (end_) return *end_;
+      if (input_.ended()) return 0;
       if (closed_pending_) {
         // An output going away closes its surface as well; the removal of
         // the output itself arrives by the end of this round trip.
@@ -216,8 +215,9 @@ class Saver {
     wl_surface_commit(surface);
   }
 
-  // Waits for the compositor or a signal, up to `timeout` (for ever when
-  // none), and handles what arrived. False when the connection is gone.
+  // Waits for the compositor, up to `timeout` (for ever when none), and
+  // handles what arrived. False when the connection is gone. SIGTERM and
+  // SIGINT are handled beside this loop (SignalWatch).
   bool Wait(std::optional<Clock::duration> timeout) {
     while (wl_display_prepare_read(display_) != 0) {
       if (wl_display_dispatch_pending(display_) < 0) return false;
@@ -231,8 +231,8 @@ class Saver {
       const auto ms = std::chrono::ceil<std::chrono::milliseconds>(*timeout).count();
       timeout_ms = static_cast<int>(std::clamp<long long>(ms, 0, 60'000));
     }
-    pollfd fds[2] = {{wl_display_get_fd(display_), POLLIN, 0}, {signal_fd_, POLLIN, 0}};
-    const int ready = poll(fds, 2, timeout_ms);
+    pollfd fds[1] = {{wl_display_get_fd(display_), POLLIN, 0}};
+    const int ready = poll(fds, 1, timeout_ms);
     if (ready < 0) {
       wl_display_cancel_read(display_);
       return errno == EINTR;
@@ -243,16 +243,20 @@ class Saver {
       wl_display_cancel_read(display_);
       if ((fds[0].revents & (POLLHUP | POLLERR)) != 0) return false;
     }
-    if ((fds[1].revents & POLLIN) != 0) {
-      signalfd_siginfo info{};
-      [[maybe_unused]] const ssize_t got = read(signal_fd_, &info, sizeof info);
-      end_ = 0;
-    }
-    return wl_display_dispatch_pending(display_) >= 0;
+    const bool handled = wl_display_dispatch_pending(display_) >= 0;
+    input_.EventsHandled();
+    return handled;
   }
 
   int Lost() const {
-    if (const int error = wl_display_get_error(display_); error != 0 && error != EPIPE) {
+    const int error = wl_display_get_error(display_);
+    if (error == EPROTO) {
+      const wl_interface* interface = nullptr;
+      std::uint32_t id = 0;
+      const std::uint32_t code = wl_display_get_protocol_error(display_, &interface, &id);
+      std::fprintf(stderr, "varominea: Wayland protocol error %u on %s@%u\n", code,
+                   interface != nullptr ? interface->name : "an unknown object", id);
+    } else if (error != 0 && error != EPIPE) {
       std::fprintf(stderr, "varominea: Wayland connection failed: %s\n", std::strerror(error));
     } else {
       std::fputs("varominea: the compositor closed the connection\n", stderr);
@@ -266,8 +270,8 @@ class Saver {
     if (!started_ || !output.described || output.surface) return;
     output.surface.reset(wl_compositor_create_surface(compositor_.get()));
     wl_surface* const surface = output.surface.get();
+    if (viewporter_) output.viewport.reset(wp_viewporter_get_viewport(viewporter_.get(), surface));
     if (viewporter_ && fractional_manager_) {
-      output.viewport.reset(wp_viewporter_get_viewport(viewporter_.get(), surface));
       output.fractional.reset(
           wp_fractional_scale_manager_v1_get_fractional_scale(fractional_manager_.get(), surface));
       wp_fractional_scale_v1_add_listener(output.fractional.get(), &kFractionalListener, &output);
@@ -301,10 +305,16 @@ class Saver {
   // The buffer size and layout for the surface's current size and scale.
   void Apply(Output& output) {
     if (!output.shown) return;
-    output.surface_size = SurfaceSize(output.configured, output.mode, output.scale);
-    const BufferGeometry geometry = BufferGeometryFor(output.surface_size, output.scale,
-                                                      output.preferred_120, viewporter_ != nullptr);
-    if (geometry == output.geometry && !output.layout.row_offsets.empty()) return;
+    const Size surface_size = SurfaceSize(output.configured, output.mode, output.scale);
+    const BufferGeometry geometry =
+        BufferGeometryFor(surface_size, output.scale, output.preferred_120, viewporter_ != nullptr,
+                          OutputPixels(output.mode, output.transform));
+    // A viewport's buffer may keep its size while the surface's changes.
+    if (geometry == output.geometry && surface_size == output.surface_size &&
+        !output.layout.row_offsets.empty()) {
+      return;
+    }
+    output.surface_size = surface_size;
     output.geometry = geometry;
     output.layout = LayoutFrame(geometry.pixels.width, geometry.pixels.height, options_.image_size);
     output.full_damage = true;
@@ -325,26 +335,14 @@ class Saver {
     }
   }
 
-  Output* OutputOf(wl_surface* surface) const {
-    Output* found = nullptr;
-    outputs_.ForEach([&](Output& output) {
-      if (surface != nullptr && output.surface.get() == surface) found = &output;
+  std::optional<PointerSpace> SpaceOf(wl_surface* surface) const {
+    std::optional<PointerSpace> found;
+    outputs_.ForEach([&](const Output& output) {
+      if (surface != nullptr && output.surface.get() == surface) {
+        found = PointerSpace{output.surface_size, output.geometry.pixels, &output.layout};
+      }
     });
     return found;
-  }
-
-  // A pointer position on one of the surfaces: a real move over the drawing
-  // area ends the saver, as a mouse move does on Windows.
-  void PointerAt(const Seat& seat, wl_fixed_t x, wl_fixed_t y) {
-    const Output* const output = OutputOf(seat.pointer_surface);
-    if (output == nullptr) return;
-    const Point pixel = ToBufferPixels({wl_fixed_to_double(x), wl_fixed_to_double(y)},
-                                       output->surface_size, output->geometry.pixels);
-    if (!OnDrawingArea(output->layout, pixel)) return;
-    if (move_detector_.IsRealMove(false, static_cast<float>(pixel.x),
-                                  static_cast<float>(pixel.y))) {
-      end_ = 0;
-    }
   }
 
   // ------------------------------------------------------------ listeners
@@ -379,18 +377,14 @@ class Saver {
       wl_output_add_listener(output->output.get(), &kOutputListener, output.get());
       self->outputs_.Add(name, std::move(output));
     } else if (which == wl_seat_interface.name) {
-      auto seat = std::make_unique<Seat>();
-      seat->saver = self;
-      seat->seat.reset(static_cast<wl_seat*>(bind(&wl_seat_interface, 5)));
-      wl_seat_add_listener(seat->seat.get(), &kSeatListener, seat.get());
-      self->seats_.Add(name, std::move(seat));
+      self->input_.Add(registry, name, version);
     }
   }
   static void GlobalRemove(void* data, wl_registry*, std::uint32_t name) {
     auto* const self = static_cast<Saver*>(data);
     // The output's surface goes with it; the other outputs are untouched.
     self->outputs_.Remove(name);
-    self->seats_.Remove(name);
+    self->input_.Remove(name);
   }
   static constexpr wl_registry_listener kRegistryListener{.global = Global,
                                                           .global_remove = GlobalRemove};
@@ -400,20 +394,34 @@ class Saver {
   }
   static constexpr xdg_wm_base_listener kWmBaseListener{.ping = Ping};
 
+  // An output that changes may have the compositor move the pointer over it
+  // by itself: each of its events says so to the input.
+  static void OutputGeometry(void* data, wl_output*, std::int32_t, std::int32_t, std::int32_t,
+                             std::int32_t, std::int32_t, const char*, const char*,
+                             std::int32_t transform) {
+    auto& output = *static_cast<Output*>(data);
+    output.transform = transform;
+    output.saver->input_.CompositorMayPlacePointer();
+  }
   static void OutputMode(void* data, wl_output*, std::uint32_t flags, std::int32_t width,
                          std::int32_t height, std::int32_t) {
-    if ((flags & WL_OUTPUT_MODE_CURRENT) != 0) static_cast<Output*>(data)->mode = {width, height};
+    auto& output = *static_cast<Output*>(data);
+    if ((flags & WL_OUTPUT_MODE_CURRENT) != 0) output.mode = {width, height};
+    output.saver->input_.CompositorMayPlacePointer();
   }
   static void OutputDone(void* data, wl_output*) {
     auto& output = *static_cast<Output*>(data);
     output.described = true;
+    output.saver->input_.CompositorMayPlacePointer();
     output.saver->MakeSurface(output);
     output.saver->Apply(output);
   }
   static void OutputScale(void* data, wl_output*, std::int32_t factor) {
-    static_cast<Output*>(data)->scale = factor;
+    auto& output = *static_cast<Output*>(data);
+    output.scale = factor;
+    output.saver->input_.CompositorMayPlacePointer();
   }
-  static constexpr wl_output_listener kOutputListener{.geometry = Ignore,
+  static constexpr wl_output_listener kOutputListener{.geometry = OutputGeometry,
                                                       .mode = OutputMode,
                                                       .done = OutputDone,
                                                       .scale = OutputScale,
@@ -424,6 +432,7 @@ class Saver {
                              std::uint32_t width, std::uint32_t height) {
     auto& output = *static_cast<Output*>(data);
     zwlr_layer_surface_v1_ack_configure(layer, serial);
+    output.saver->input_.CompositorMayPlacePointer();
     output.configured = {static_cast<int>(std::min<std::uint32_t>(width, INT32_MAX)),
                          static_cast<int>(std::min<std::uint32_t>(height, INT32_MAX))};
     output.shown = true;
@@ -440,6 +449,7 @@ class Saver {
   static void XdgConfigure(void* data, xdg_surface* surface, std::uint32_t serial) {
     auto& output = *static_cast<Output*>(data);
     xdg_surface_ack_configure(surface, serial);
+    output.saver->input_.CompositorMayPlacePointer();
     output.shown = true;
     output.saver->Apply(output);
   }
@@ -470,79 +480,11 @@ class Saver {
   }
   static constexpr wl_callback_listener kFrameListener{.done = FrameDone};
 
-  static void SeatCapabilities(void* data, wl_seat* wl_seat, std::uint32_t capabilities) {
-    auto& seat = *static_cast<Seat*>(data);
-    const bool keyboard = (capabilities & WL_SEAT_CAPABILITY_KEYBOARD) != 0;
-    const bool pointer = (capabilities & WL_SEAT_CAPABILITY_POINTER) != 0;
-    if (keyboard && !seat.keyboard) {
-      seat.keyboard.reset(wl_seat_get_keyboard(wl_seat));
-      wl_keyboard_add_listener(seat.keyboard.get(), &kKeyboardListener, &seat);
-    } else if (!keyboard) {
-      seat.keyboard.reset();
-    }
-    if (pointer && !seat.pointer) {
-      seat.pointer.reset(wl_seat_get_pointer(wl_seat));
-      wl_pointer_add_listener(seat.pointer.get(), &kPointerListener, &seat);
-    } else if (!pointer) {
-      seat.pointer.reset();
-      seat.pointer_surface = nullptr;
-    }
-  }
-  static constexpr wl_seat_listener kSeatListener{.capabilities = SeatCapabilities, .name = Ignore};
-
-  // Keys: any key that goes down ends the saver. Keys already down when the
-  // surface gets the focus (the one that started it) do not.
-  static void KeyMap(void*, wl_keyboard*, std::uint32_t, std::int32_t fd, std::uint32_t) {
-    // The key map is not read: the descriptor is closed at once.
-    const linux_saver::FileDescriptor map(fd);
-  }
-  static void Key(void* data, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t,
-                  std::uint32_t state) {
-    if (state == WL_KEYBOARD_KEY_STATE_PRESSED) static_cast<Seat*>(data)->saver->end_ = 0;
-  }
-  static constexpr wl_keyboard_listener kKeyboardListener{.keymap = KeyMap,
-                                                          .enter = Ignore,
-                                                          .leave = Ignore,
-                                                          .key = Key,
-                                                          .modifiers = Ignore,
-                                                          .repeat_info = Ignore};
-
-  // The pointer: hidden over the surfaces; any button ends the saver, and so
-  // does a real move.
-  static void PointerEnter(void* data, wl_pointer* pointer, std::uint32_t serial,
-                           wl_surface* surface, wl_fixed_t x, wl_fixed_t y) {
-    auto& seat = *static_cast<Seat*>(data);
-    wl_pointer_set_cursor(pointer, serial, nullptr, 0, 0);
-    seat.pointer_surface = surface;
-    seat.saver->PointerAt(seat, x, y);
-  }
-  static void PointerLeave(void* data, wl_pointer*, std::uint32_t, wl_surface*) {
-    static_cast<Seat*>(data)->pointer_surface = nullptr;
-  }
-  static void PointerMotion(void* data, wl_pointer*, std::uint32_t, wl_fixed_t x, wl_fixed_t y) {
-    auto& seat = *static_cast<Seat*>(data);
-    seat.saver->PointerAt(seat, x, y);
-  }
-  static void PointerButton(void* data, wl_pointer*, std::uint32_t, std::uint32_t, std::uint32_t,
-                            std::uint32_t state) {
-    if (state == WL_POINTER_BUTTON_STATE_PRESSED) static_cast<Seat*>(data)->saver->end_ = 0;
-  }
-  static constexpr wl_pointer_listener kPointerListener{.enter = PointerEnter,
-                                                        .leave = PointerLeave,
-                                                        .motion = PointerMotion,
-                                                        .button = PointerButton,
-                                                        .axis = Ignore,
-                                                        .frame = Ignore,
-                                                        .axis_source = Ignore,
-                                                        .axis_stop = Ignore,
-                                                        .axis_discrete = Ignore,
-                                                        .axis_value120 = Ignore};
-
   // ------------------------------------------------------------ state
 
   wl_display* const display_;
   const Options options_;
-  const int signal_fd_;
+  SignalWatch& watch_;
 
   Owned<wl_registry, wl_registry_destroy> registry_;
   Owned<wl_compositor, wl_compositor_destroy> compositor_;
@@ -556,7 +498,6 @@ class Saver {
 
   std::unique_ptr<FrameSource> source_;
   PixelTable colours_{};
-  MoveDetector move_detector_;
 
   bool started_ = false;
   bool closed_pending_ = false;
@@ -564,21 +505,34 @@ class Saver {
   FrameRateReport frame_rate_;
 
   // Last, so that the surfaces go before the globals they were made from.
-  OutputList<Seat> seats_;
+  SeatInput input_{[this](wl_surface* surface) { return SpaceOf(surface); }};
   OutputList<Output> outputs_;
 };
 
 }  // namespace
 
 int RunSaver(const Options& options, int signal_fd) {
+  // The saver says in one line of its own what went wrong; libwayland's
+  // messages would come before it, and may quote a socket path of any length.
+  wl_log_set_handler_client(Unheard);
+  // Watching from before the connection is made: a compositor that is
+  // stopped, or a socket that never answers, holds the connection and the
+  // first round trips.
+  SignalWatch watch(signal_fd, linux_saver::AnswerLimit{kAnswerLimit, kNoAnswer});
+  if (!watch.watching()) {
+    std::fputs("varominea: cannot watch for SIGTERM and SIGINT\n", stderr);
+    return 1;
+  }
+  errno = 0;
   const Owned<wl_display, wl_display_disconnect> display(wl_display_connect(nullptr));
   if (!display) {
-    std::fputs("varominea: cannot connect to the Wayland compositor (is WAYLAND_DISPLAY set?)\n",
-               stderr);
+    std::fprintf(
+        stderr, "varominea: cannot connect to the Wayland compositor (%s)\n",
+        ConnectHint(errno, std::getenv("XDG_RUNTIME_DIR"), std::getenv("WAYLAND_DISPLAY")));
     return 1;
   }
   // Declared after the display, so everything it holds goes first.
-  Saver saver(display.get(), options, signal_fd);
+  Saver saver(display.get(), options, watch);
   return saver.Run();
 }
 

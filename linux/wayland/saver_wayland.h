@@ -6,10 +6,12 @@
 
 namespace varominea::wayland {
 
-// Runs until a signal arrives on `signal_fd` (a signalfd for SIGTERM and
-// SIGINT), a key, a button or a real pointer move, the compositor closing a
-// surface, or the connection ending. Returns the process's exit status: 0
-// when it ended as a saver should.
+// Runs until a key, a button or a real pointer move, the compositor closing
+// a surface, or the connection ending, and returns the process's exit
+// status: 0 when it ended as a saver should. A signal on `signal_fd` (a
+// signalfd for SIGTERM and SIGINT) ends the process at once with status 0,
+// wherever the saver is waiting; a compositor that does not answer the
+// first round trips within 5 seconds ends it with status 1.
 int RunSaver(const linux_saver::Options& options, int signal_fd);
 
 }  // namespace varominea::wayland

@@ -1,5 +1,6 @@
 #include "linux/wayland/wayland_logic.h"
 
+#include <cerrno>
 #include <cmath>
 
 namespace varominea::wayland {
@@ -19,6 +20,15 @@ Shell ChooseShell(bool has_layer_shell, bool has_xdg_wm_base) {
   return Shell::None;
 }
 
+const char* ConnectHint(int error, const char* runtime_dir, const char* display_name) {
+  const bool absolute = display_name != nullptr && display_name[0] == '/';
+  if (!absolute && (runtime_dir == nullptr || runtime_dir[0] != '/')) {
+    return "XDG_RUNTIME_DIR is not set";
+  }
+  if (error == ENAMETOOLONG) return "WAYLAND_DISPLAY is too long for a socket path";
+  return "is WAYLAND_DISPLAY set?";
+}
+
 Size SurfaceSize(Size configured, Size output_mode, int output_scale) {
   const int scale = std::max(output_scale, 1);
   const auto fallback = [&](int configured_extent, int mode_extent) {
@@ -29,8 +39,13 @@ Size SurfaceSize(Size configured, Size output_mode, int output_scale) {
           fallback(configured.height, output_mode.height)};
 }
 
+Size OutputPixels(Size mode, std::int32_t transform) {
+  if (transform % 2 != 0) return {mode.height, mode.width};
+  return mode;
+}
+
 BufferGeometry BufferGeometryFor(Size surface, int output_scale, std::uint32_t preferred_120,
-                                 bool have_viewporter) {
+                                 bool have_viewporter, Size output_pixels) {
   const std::int64_t width = std::max(surface.width, 0);
   const std::int64_t height = std::max(surface.height, 0);
   BufferGeometry geometry;
@@ -45,6 +60,17 @@ BufferGeometry BufferGeometryFor(Size surface, int output_scale, std::uint32_t p
   }
   geometry.buffer_scale = std::clamp(output_scale, 1, 16);
   geometry.pixels = {Capped(width * geometry.buffer_scale), Capped(height * geometry.buffer_scale)};
+  const std::int64_t output_width = output_pixels.width, output_height = output_pixels.height;
+  // In proportion: the surface's height within one of the output's at the
+  // scale its widths give.
+  const bool in_proportion =
+      width > 0 && height > 0 && output_width > 0 && output_height > 0 &&
+      std::abs(height * output_width - output_height * width) <= output_width;
+  if (have_viewporter && in_proportion && geometry.pixels != output_pixels) {
+    geometry.pixels = {Capped(output_width), Capped(output_height)};
+    geometry.buffer_scale = 1;
+    geometry.viewport = true;
+  }
   return geometry;
 }
 

@@ -22,6 +22,10 @@ namespace varominea::wayland {
 enum class Shell { Layer, Xdg, None };
 Shell ChooseShell(bool has_layer_shell, bool has_xdg_wm_base);
 
+// Why no connection to the compositor could be made, for the saver's one
+// line: from libwayland's errno and the two variables it reads.
+const char* ConnectHint(int error, const char* runtime_dir, const char* display_name);
+
 // A surface's size in surface coordinates: what the compositor configured,
 // or where it left that to the client (0), the output's mode divided by its
 // integer scale (rounded up, so the surface still covers the output).
@@ -32,6 +36,11 @@ struct Size {
 };
 Size SurfaceSize(Size configured, Size output_mode, int output_scale);
 
+// An output's size in physical pixels as it is turned: its current mode,
+// whose sides swap under a transform by a quarter turn (the odd values of
+// wl_output's transform).
+Size OutputPixels(Size mode, std::int32_t transform);
+
 // The buffer that covers a surface in the output's physical pixels.
 struct BufferGeometry {
   Size pixels;            // the buffer's size
@@ -41,10 +50,14 @@ struct BufferGeometry {
 };
 // `preferred_120` is the fractional scale the compositor prefers for the
 // surface in 120ths (0 when it has said none); it is used only with a
-// viewporter. Otherwise the output's integer scale (at least 1) applies.
-// Sizes are capped at 32,767 pixels, as large as a frame layout reaches.
+// viewporter. Otherwise the output's integer scale (at least 1) applies,
+// unless it does not give the output's pixels (`output_pixels`, 0 x 0 when
+// unknown) exactly: with a viewporter, a surface in proportion to the output
+// (covering it at a fractional scale the compositor does not name) then gets
+// a buffer of the output's pixels. Sizes are capped at 32,767 pixels, as
+// large as a frame layout reaches.
 BufferGeometry BufferGeometryFor(Size surface, int output_scale, std::uint32_t preferred_120,
-                                 bool have_viewporter);
+                                 bool have_viewporter, Size output_pixels);
 
 // A point in surface coordinates as a buffer pixel position.
 struct Point {

@@ -1,5 +1,6 @@
 // Owners of the Wayland objects the saver holds: each destroys or releases
-// exactly one object, once, with the request its interface's version has.
+// exactly one object, once, with the request its interface's version has;
+// and the listener tables' entry for the events the saver has no use for.
 #pragma once
 
 #include <wayland-client.h>
@@ -9,6 +10,10 @@
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
 
 namespace varominea::wayland {
+
+// A listener entry for an event the saver has no use for.
+template <typename... Arguments>
+void Ignore(void*, Arguments...) {}
 
 template <typename T, void (*Destroy)(T*)>
 struct Destroyer {

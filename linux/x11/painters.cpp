@@ -2,8 +2,11 @@
 
 #include <X11/extensions/render.h>
 
+#include <algorithm>
+#include <bit>
 #include <cstdio>
 #include <optional>
+#include <vector>
 
 #include "core/frame_source.h"
 #include "core/pixel_format.h"
@@ -121,12 +124,46 @@ class ServerPainter final : public Painter {
   bool single_run_ = false;
 };
 
+// A direct-colour window shows its pixel values through its colormap, which
+// its host may have left empty (all black). An identity ramp per channel
+// makes it show them as a true-colour window does: the cells are allocated
+// for this client where no one holds them yet, else written where they are
+// writable (a host that allocated them all). False where neither works.
+bool FillIdentityRamps(Display* display, const Surface& surface) {
+  const Visual& visual = *surface.visual;
+  const unsigned long masks[] = {visual.red_mask, visual.green_mask, visual.blue_mask};
+  const char flags[] = {DoRed, DoGreen, DoBlue};
+  unsigned long base = 0, red = 0, green = 0, blue = 0;
+  XAllocColorPlanes(display, surface.colormap, True, &base, 1, std::popcount(masks[0]),
+                    std::popcount(masks[1]), std::popcount(masks[2]), &red, &green, &blue);
+  std::vector<XColor> cells;
+  for (int channel = 0; channel < 3; ++channel) {
+    const unsigned long mask = masks[channel];
+    if (mask == 0) return false;
+    const int shift = std::countr_zero(mask);
+    const unsigned long entries = std::min<unsigned long>(
+        (mask >> shift) + 1, static_cast<unsigned long>(visual.map_entries));
+    for (unsigned long i = 0; i < entries; ++i) {
+      XColor cell{};
+      cell.pixel = i << shift;
+      const auto value = static_cast<unsigned short>(entries > 1 ? i * 65535 / (entries - 1) : 0);
+      cell.red = cell.green = cell.blue = value;
+      cell.flags = flags[channel];
+      cells.push_back(cell);
+    }
+  }
+  ErrorTrap trap(display, {BadAccess, BadValue});
+  XStoreColors(display, surface.colormap, cells.data(), static_cast<int>(cells.size()));
+  return !trap.Caught();
+}
+
 }  // namespace
 
 Colours ColoursFor(Display* display, const Surface& surface, const DibHeaderRecord& palette) {
   Colours colours;
   const int visual_class = surface.visual->c_class;
-  if (visual_class == TrueColor || visual_class == DirectColor) {
+  if (visual_class == TrueColor ||
+      (visual_class == DirectColor && FillIdentityRamps(display, surface))) {
     const ChannelMasks masks{static_cast<std::uint32_t>(surface.visual->red_mask),
                              static_cast<std::uint32_t>(surface.visual->green_mask),
                              static_cast<std::uint32_t>(surface.visual->blue_mask)};
@@ -135,7 +172,7 @@ Colours ColoursFor(Display* display, const Surface& surface, const DibHeaderReco
     const std::uint32_t alpha = UnusedBits(surface.depth, masks);
     for (std::uint32_t& pixel : colours.table) pixel |= alpha;
     colours.black |= alpha;
-    colours.true_colour = visual_class == TrueColor;
+    colours.true_colour = true;
     return colours;
   }
   const auto allocate = [&](std::uint8_t r, std::uint8_t g, std::uint8_t b) -> std::uint32_t {

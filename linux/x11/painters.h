@@ -24,12 +24,13 @@ struct Surface {
 };
 
 // The colours of the palette on the surface's visual: from the channel
-// masks on true and direct colour visuals (opaque where the visual has an
-// alpha channel), otherwise allocated from the colormap.
+// masks on true-colour visuals (opaque where the visual has an alpha
+// channel) and on direct-colour ones once their colormap holds an identity
+// ramp per channel, otherwise allocated from the colormap one by one.
 struct Colours {
   PixelTable table{};
   std::uint32_t black = 0;
-  bool true_colour = false;
+  bool true_colour = false;  // pixel values are the channel masks' own
 };
 Colours ColoursFor(Display* display, const Surface& surface, const DibHeaderRecord& palette);
 

@@ -1,9 +1,7 @@
 #include "linux/x11/saver_x11.h"
 
 #include <X11/Xatom.h>
-#include <fcntl.h>
 #include <poll.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -12,12 +10,11 @@
 #include <memory>
 #include <optional>
 #include <string_view>
-#include <thread>
 
 #include "core/frame_layout.h"
 #include "core/frame_source.h"
-#include "linux/file_descriptor.h"
 #include "linux/frame_rate.h"
+#include "linux/signal_watch.h"
 #include "linux/x11/frame_image.h"
 #include "linux/x11/painters.h"
 #include "linux/x11/x11_owners.h"
@@ -32,49 +29,6 @@ using linux_saver::Options;
 using linux_saver::Target;
 
 constexpr char kTitle[] = "ヴァロミネア";
-
-// Ends the process at once, as SIGTERM and SIGINT must. No request goes to
-// the server on the way out: the host that sent the signal may hold the
-// server grabbed, or the server may be stopped, and either would block a
-// round trip. The server frees this client's window, pixmaps and pictures
-// when the connection closes, and the shared segment is already marked for
-// removal.
-[[noreturn]] void EndAtOnce() {
-  _exit(0);
-}
-
-// Waits on the signal descriptor beside the frame loop, which may be blocked
-// in Xlib for as long as the server does not answer.
-class SignalWatch {
- public:
-  explicit SignalWatch(int signal_fd) {
-    int ends[2];
-    if (pipe2(ends, O_CLOEXEC) != 0) return;
-    quit_read_ = linux_saver::FileDescriptor(ends[0]);
-    quit_write_ = linux_saver::FileDescriptor(ends[1]);
-    thread_ = std::thread([signal_fd, quit = quit_read_.get()] {
-      pollfd fds[2] = {{signal_fd, POLLIN, 0}, {quit, POLLIN, 0}};
-      for (;;) {
-        if (poll(fds, 2, -1) < 0) continue;
-        if ((fds[0].revents & POLLIN) != 0) EndAtOnce();
-        if (fds[1].revents != 0) return;
-      }
-    });
-  }
-  SignalWatch(const SignalWatch&) = delete;
-  SignalWatch& operator=(const SignalWatch&) = delete;
-  ~SignalWatch() {
-    // Closing the write end wakes the thread; the read end goes after it.
-    quit_write_.Close();
-    if (thread_.joinable()) thread_.join();
-  }
-  bool watching() const { return thread_.joinable(); }
-
- private:
-  linux_saver::FileDescriptor quit_read_;
-  linux_saver::FileDescriptor quit_write_;
-  std::thread thread_;
-};
 
 // Where the frame is enlarged: by the server where it can (RENDER), else by
 // this program. VAROMINEA_X11_STRETCH=client or =server chooses one for
@@ -310,8 +264,9 @@ class Saver {
 
 int RunSaver(const Options& options, int signal_fd) {
   // Watching from before the connection is made: opening it waits on the
-  // server as well.
-  const SignalWatch watch(signal_fd);
+  // server as well. The shared segment is marked for removal when it is
+  // made, so an end at once leaves nothing behind.
+  const linux_saver::SignalWatch watch(signal_fd);
   if (!watch.watching()) {
     std::fputs("varominea: cannot watch for SIGTERM and SIGINT\n", stderr);
     return 1;

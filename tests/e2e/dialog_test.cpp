@@ -11,6 +11,7 @@
 #include <tuple>
 #include <vector>
 
+#include "tests/support/accessible_win.h"
 #include "tests/support/held_file_win.h"
 #include "tests/support/link_handler_win.h"
 #include "tests/support/program_win.h"
@@ -98,6 +99,7 @@ class Dialog {
   }
 
   bool ready() const { return box_ != nullptr; }
+  DWORD pid() const { return process_.pid(); }
   int dpi() const { return dpi_; }
   HWND hwnd() const { return hwnd_; }
   HWND box() const { return box_; }
@@ -297,26 +299,14 @@ TEST(DialogTest, StoredSettingsLightTheirFacesAndEachEndingSavesOrDiscards) {
       // virtual screen, nothing draws the caption bar to click on).
       PostMessageW(d.hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
     } else {
-      // Other keys do nothing, nor do Enter and Escape with Alt held; only
-      // the system's close command acts.
+      // Space on the lit face, other keys and Tab change nothing, nor do
+      // Enter and Escape with Alt held; only the system's close command acts.
       for (int key : {VK_SPACE, int{'A'}, VK_TAB}) PressKey(static_cast<WORD>(key));
-      for (int key : {VK_RETURN, VK_ESCAPE}) {
-        INPUT in[4] = {};
-        for (INPUT& i : in) i.type = INPUT_KEYBOARD;
-        in[0].ki.wVk = in[3].ki.wVk = VK_MENU;
-        in[1].ki.wVk = in[2].ki.wVk = static_cast<WORD>(key);
-        in[2].ki.dwFlags = in[3].ki.dwFlags = KEYEVENTF_KEYUP;
-        SendInput(4, in, sizeof(INPUT));
-      }
+      for (int key : {VK_RETURN, VK_ESCAPE}) PressKeyWith(VK_MENU, static_cast<WORD>(key));
       Sleep(300);
       EXPECT_TRUE(d.open());
       EXPECT_EQ(d.Faces(dialog::kImgSR), "UUL");
-      INPUT in[4] = {};
-      for (INPUT& i : in) i.type = INPUT_KEYBOARD;
-      in[0].ki.wVk = in[3].ki.wVk = VK_MENU;
-      in[1].ki.wVk = in[2].ki.wVk = VK_F4;
-      in[2].ki.dwFlags = in[3].ki.dwFlags = KEYEVENTF_KEYUP;
-      SendInput(4, in, sizeof(INPUT));
+      PressKeyWith(VK_MENU, VK_F4);
     }
     ASSERT_TRUE(d.Ends());
     if (c.saved_size) {
@@ -325,6 +315,134 @@ TEST(DialogTest, StoredSettingsLightTheirFacesAndEachEndingSavesOrDiscards) {
       EXPECT_EQ(ReadBytes(folder.settings()), before);
     }
   }
+}
+
+// The pixels along the inside of a face, two pixels in from its edge, where
+// the keyboard's focus cue is drawn (clear of the caption and the lit strip).
+std::vector<COLORREF> CueOutline(const Dialog& d, const dialog::Box& face) {
+  const test::ScreenShot shot;
+  RECT r = d.OnScreen(face);
+  InflateRect(&r, -2, -2);
+  std::vector<COLORREF> outline;
+  for (int x = r.left; x < r.right; ++x) {
+    outline.push_back(shot.pixel(x, r.top));
+    outline.push_back(shot.pixel(x, r.bottom - 1));
+  }
+  for (int y = r.top; y < r.bottom; ++y) {
+    outline.push_back(shot.pixel(r.left, y));
+    outline.push_back(shot.pixel(r.right - 1, y));
+  }
+  return outline;
+}
+
+// A user without a mouse and a screen reader in another process: the tree
+// as served (roles, names, states, the link's address), the focus moved and
+// the options picked with real keys, the events a screen reader hears, the
+// focus cue only once the keyboard is used, and the choice saved by Enter.
+TEST(DialogTest, ByKeyboardAloneWithWhatAScreenReaderFinds) {
+  ScrFolder folder(" 1", " 0");
+  Dialog d(folder);
+  ASSERT_TRUE(d.ready());
+  const std::string link =
+      "link \"" VAROMINEA_HOME_PAGE "\" linked focusable = " VAROMINEA_HOME_PAGE;
+  const std::vector<std::string> opened{
+      "client \"\"",
+      "  grouping \"・ 処理画像のｻｲｽﾞ\"",
+      "    radio button \"ﾌﾙｽｸﾘｰﾝ\" focusable",
+      "    radio button \"800 * 600\" checked focused focusable",
+      "    radio button \"640 * 480\" focusable",
+      "  grouping \"・ 処理ﾊﾟﾀｰﾝ\"",
+      "    radio button \"A\" checked focusable",
+      "    radio button \"B\" focusable",
+      "  push button \"設定\" default focusable",
+      "  push button \"ｷｬﾝｾﾙ\" focusable",
+      "  " + link,
+  };
+  EXPECT_EQ(test::AccessibleTree(d.box()), opened);
+  // Until a key moves the focus, the focused face looks as every other lit
+  // face does.
+  EXPECT_EQ(CueOutline(d, dialog::kImgSR[1]), CueOutline(d, dialog::kImgPT[0]));
+
+  test::AccessibleEvents events(d.pid());
+  ASSERT_TRUE(events.ok());
+  const auto radio = [](const char* name, bool checked) {
+    return std::string("radio button \"") + name + "\"" + (checked ? " checked" : "") +
+           " focused focusable";
+  };
+  const struct {
+    WORD modifier;  // 0: none
+    WORD key;
+    std::string focus;
+  } steps[] = {
+      {0, VK_UP, radio("ﾌﾙｽｸﾘｰﾝ", true)},
+      {0, VK_UP, radio("640 * 480", true)},  // wraps back to the last face
+      {0, VK_TAB, radio("A", true)},
+      {0, VK_RIGHT, radio("B", true)},
+      {0, VK_DOWN, radio("A", true)},  // wraps forward to the first face
+      {0, VK_LEFT, radio("B", true)},
+      {0, VK_TAB, "push button \"設定\" focused default focusable"},
+      {0, VK_TAB, "push button \"ｷｬﾝｾﾙ\" focused default focusable"},
+      {0, VK_TAB,
+       "link \"" VAROMINEA_HOME_PAGE "\" focused linked focusable = " VAROMINEA_HOME_PAGE},
+      {0, VK_TAB, radio("640 * 480", true)},  // Tab wraps to the size group
+      {VK_SHIFT, VK_TAB,
+       "link \"" VAROMINEA_HOME_PAGE "\" focused linked focusable = " VAROMINEA_HOME_PAGE},
+      {0, VK_TAB, radio("640 * 480", true)},
+  };
+  std::vector<std::string> focus_events;
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.focus);
+    if (step.modifier) {
+      PressKeyWith(step.modifier, step.key);
+    } else {
+      PressKey(step.key);
+    }
+    EXPECT_TRUE(WaitUntil([&] { return test::AccessibleFocus(d.box()) == step.focus; }, 5s))
+        << test::AccessibleFocus(d.box());
+    focus_events.push_back("focus " + step.focus);
+    if (&step == &steps[0]) {
+      // The cue shows once the keyboard moved the focus, on the focused face.
+      EXPECT_TRUE(WaitUntil(
+          [&] { return CueOutline(d, dialog::kImgSR[0]) != CueOutline(d, dialog::kImgPT[0]); },
+          5s));
+    }
+  }
+  EXPECT_EQ(d.AllFaces(), "UULULUU");
+  const std::vector<std::string> tree = test::AccessibleTree(d.box());
+  ASSERT_EQ(tree.size(), opened.size());
+  EXPECT_EQ(tree[3], "    radio button \"800 * 600\" focusable");
+  EXPECT_EQ(tree[4], "    radio button \"640 * 480\" checked focused focusable");
+  EXPECT_EQ(tree[6], "    radio button \"A\" focusable");
+  EXPECT_EQ(tree[7], "    radio button \"B\" checked focusable");
+
+  // Every move of the focus was told, in order; every pick told the state
+  // of the face it lit and of the face it put out.
+  std::vector<std::string> told_focus;
+  std::size_t state_events = 0;
+  WaitUntil(
+      [&] {
+        told_focus.clear();
+        state_events = 0;
+        for (const std::string& e : events.events()) {
+          if (e.rfind("focus ", 0) == 0) told_focus.push_back(e);
+          state_events += e.rfind("state radio button", 0) == 0;
+        }
+        return told_focus.size() >= focus_events.size() && state_events >= 10;
+      },
+      5s);
+  EXPECT_EQ(told_focus, focus_events);
+  EXPECT_EQ(state_events, 10u) << "two faces for each of the five picks";
+
+  // A screen reader's default action is a click: it picks "A" and takes the
+  // focus there; the keys go on from there.
+  ASSERT_TRUE(test::AccessibleDefaultAction(d.box(), L"A"));
+  EXPECT_TRUE(d.FacesBecome(dialog::kImgPT, "LU"));
+  EXPECT_TRUE(WaitUntil([&] { return test::AccessibleFocus(d.box()) == radio("A", true); }, 5s));
+  PressKey(VK_DOWN);
+  EXPECT_TRUE(d.FacesBecome(dialog::kImgPT, "UL"));
+  PressKey(VK_RETURN);
+  ASSERT_TRUE(d.Ends());
+  EXPECT_EQ(ReadBytes(folder.settings()), SettingsText(" 2", " 1"));
 }
 
 // Another program holds the settings file, sharing nothing, as the dialog

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstdio>
+#include <limits>
 #include <optional>
 #include <tuple>
 #include <utility>
@@ -24,6 +26,8 @@ using namespace e2e;
 using namespace test;
 
 constexpr COLORREF kBlack = RGB(0, 0, 0);
+// The desktop's colour in the several-monitor suites: no palette colour.
+constexpr COLORREF kDesktop = RGB(255, 0, 255);
 
 RECT WindowRectOf(HWND hwnd) {
   RECT r{};
@@ -39,12 +43,18 @@ struct Saver : Started {
   HWND display;
 };
 
-// Waits until the visible part of Display's middle shows a frame.
+// Waits until the visible part of Display's middle shows a frame (neither
+// black nor the desktop of a window not yet drawn).
 bool WaitForFrames(const Saver& saver) {
   const RECT d = WindowRectOf(saver.display);
   const int x = std::clamp<int>((d.left + d.right) / 2, 0, GetSystemMetrics(SM_CXSCREEN) - 1);
   const int y = std::clamp<int>((d.top + d.bottom) / 2, 0, GetSystemMetrics(SM_CYSCREEN) - 1);
-  return WaitUntil([&] { return ScreenPixel(x, y) != kBlack; }, 20s);
+  return WaitUntil(
+      [&] {
+        const COLORREF c = ScreenPixel(x, y);
+        return c != kBlack && c != kDesktop;
+      },
+      20s);
 }
 
 // Pixels of `area` that are not black in a picture of the whole desktop.
@@ -300,6 +310,51 @@ TEST(SaverInputTest, KeyPressedBeforeTheFirstFrameEndsIt) {
   EXPECT_TRUE(caught_before_first_frame) << "never stopped the saver before its first frame";
 }
 
+// ---------------------------------------------------------------- pace
+
+// The system's animation effects switched off for the programs started
+// while this lives, and on again after; not written to the profile, so a
+// test that dies on the way leaves the prefix as it was.
+class AnimationEffectsOff {
+ public:
+  AnimationEffectsOff() { Set(FALSE); }
+  AnimationEffectsOff(const AnimationEffectsOff&) = delete;
+  AnimationEffectsOff& operator=(const AnimationEffectsOff&) = delete;
+  ~AnimationEffectsOff() { Set(TRUE); }
+
+ private:
+  static void Set(BOOL on) {
+    SystemParametersInfoW(SPI_SETCLIENTAREAANIMATION, 0,
+                          reinterpret_cast<PVOID>(static_cast<INT_PTR>(on)), SPIF_SENDCHANGE);
+  }
+};
+
+// With the effects off the saver takes one step per refresh of the display
+// (60 Hz here), never more than 60 a second; a key still ends it at once
+// while it waits between steps.
+TEST(SaverPaceTest, WithAnimationEffectsOffItStepsOncePerRefresh) {
+  const AnimationEffectsOff off;
+  BOOL on = TRUE;
+  ASSERT_TRUE(SystemParametersInfoW(SPI_GETCLIENTAREAANIMATION, 0, &on, 0) && !on);
+  Saver saver(" 0", " 0");
+  ASSERT_TRUE(saver.window);
+  ASSERT_TRUE(WaitForFrames(saver));
+  FrameCounter counter(WindowRectOf(saver.display));
+  const auto running = [&] { return saver.scr.running(); };
+  ASSERT_TRUE(counter.CountUntil(3, 5s, running));
+  const long long first = counter.frames();
+  const auto start = std::chrono::steady_clock::now();
+  counter.CountUntil(std::numeric_limits<long long>::max(), 3s, running);
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const auto steps = static_cast<double>(counter.frames() - first);
+  std::printf("%.0f steps in %.2f s: %.1f a second\n", steps, seconds, steps / seconds);
+  EXPECT_LE(steps, 60 * seconds + 2);
+  EXPECT_GE(steps, 20 * seconds) << "the animation hardly runs";
+  PressKey('K');
+  EXPECT_TRUE(saver.scr.WaitForExit(1s)) << "a key did not end it";
+}
+
 // ---------------------------------------------------------------- several monitors
 
 // The X server of the *OnTwoMonitors suites (tests/CMakeLists.txt starts it
@@ -307,17 +362,21 @@ TEST(SaverInputTest, KeyPressedBeforeTheFirstFrameEndsIt) {
 // monitor left of it, top edges level, so the virtual screen starts at -640.
 constexpr RECT kPrimaryMonitor{0, 0, 800, 600};
 constexpr RECT kLeftMonitor{-640, 0, 0, 480};
-constexpr COLORREF kDesktop = RGB(255, 0, 255);
 
 // The monitors are those the suite expects, and the desktop (the X server's
-// root window) is a loud colour, so a monitor left uncovered stands out.
-void ExpectTwoMonitorsOnALoudDesktop() {
-  ASSERT_EQ(GetSystemMetrics(SM_CMONITORS), 2);
-  const RECT desk = VirtualScreen();
-  ASSERT_EQ(std::tuple(desk.left, desk.top, desk.right, desk.bottom),
-            std::tuple(-640, 0, 800, 600));
+// root window) is a loud colour, so a monitor left uncovered stands out;
+// `probe` lies on a monitor other than the primary.
+void ExpectMonitorsOnALoudDesktop(int count, RECT desk, POINT probe) {
+  ASSERT_EQ(GetSystemMetrics(SM_CMONITORS), count);
+  const RECT seen = VirtualScreen();
+  ASSERT_EQ(std::tuple(seen.left, seen.top, seen.right, seen.bottom),
+            std::tuple(desk.left, desk.top, desk.right, desk.bottom));
   ASSERT_TRUE(RunOnHost("xsetroot -solid magenta"));
-  ASSERT_TRUE(WaitUntil([] { return ScreenPixel(-320, 240) == kDesktop; }, 5s));
+  ASSERT_TRUE(WaitUntil([&] { return ScreenPixel(probe.x, probe.y) == kDesktop; }, 5s));
+}
+
+void ExpectTwoMonitorsOnALoudDesktop() {
+  ExpectMonitorsOnALoudDesktop(2, RECT{-640, 0, 800, 600}, POINT{-320, 240});
 }
 
 // The primary monitor shows the picture as on one screen; every pixel of
@@ -356,11 +415,12 @@ TEST(SaverOnTwoMonitors, InputOnTheOtherMonitorActsAsOnThePrimary) {
   });
 }
 
-// Non-black pixels of a rectangle of the X server's screen (its own
-// coordinates, which never go negative), read by the X server's host: after
-// a change of monitors a running Windows program may still map the virtual
-// screen as it was.
-int HostNonBlack(int x, int y, int width, int height) {
+// Pixels of a rectangle of the X server's screen (its own coordinates,
+// which never go negative) that are not black, or with `desktop` that show
+// the desktop's loud colour, read by the X server's host: after a change of
+// monitors a running Windows program may still map the virtual screen as it
+// was. -1 when the picture could not be read.
+int HostNonBlack(int x, int y, int width, int height, bool desktop = false) {
   const std::string file = "/tmp/varominea-e2e-shot-" + std::to_string(GetCurrentProcessId());
   if (!RunOnHost("import -window root -crop " + std::to_string(width) + "x" +
                  std::to_string(height) + "+" + std::to_string(x) + "+" + std::to_string(y) +
@@ -376,9 +436,33 @@ int HostNonBlack(int x, int y, int width, int height) {
   }
   int count = 0;
   for (std::size_t at = 0; at < rgb.size(); at += 3) {
-    count += rgb[at] != 0 || rgb[at + 1] != 0 || rgb[at + 2] != 0;
+    const auto r = static_cast<unsigned char>(rgb[at]), g = static_cast<unsigned char>(rgb[at + 1]),
+               b = static_cast<unsigned char>(rgb[at + 2]);
+    count += desktop ? RGB(r, g, b) == kDesktop : r != 0 || g != 0 || b != 0;
   }
   return count;
+}
+
+// After a change of monitors, in the X server's coordinates: the primary
+// shows the picture (but for its black strips) and nothing of the desktop,
+// and `others` (the rest of the monitors) are black, within a few seconds.
+void ExpectPictureOnlyOn(RECT primary, RECT others) {
+  const auto host = [](const RECT& r, bool desktop) {
+    return HostNonBlack(r.left, r.top, r.right - r.left, r.bottom - r.top, desktop);
+  };
+  const int area = (primary.right - primary.left) * (primary.bottom - primary.top);
+  int picture = -1, desktop = -1, elsewhere = -1;
+  WaitUntil(
+      [&] {
+        desktop = host(primary, true);
+        picture = host(primary, false) - desktop;
+        elsewhere = host(others, false);
+        return picture > area * 9 / 10 && desktop == 0 && elsewhere == 0;
+      },
+      5s);
+  EXPECT_GT(picture, area * 9 / 10) << "pixels of the picture on the primary";
+  EXPECT_EQ(desktop, 0) << "pixels of the desktop on the primary";
+  EXPECT_EQ(elsewhere, 0) << "pixels not black on the other monitors";
 }
 
 // A monitor added above the primary while the saver runs is covered too,
@@ -407,6 +491,76 @@ TEST(SaverOnTwoMonitors, AMonitorAddedWhileItRunsIsCoveredToo) {
   // The picture, but for its black strips, still in the primary's middle.
   EXPECT_GT(HostNonBlack(640 + 80, 480 + 60, 640, 480), 640 * 480 * 9 / 10)
       << "the primary's picture";
+  EXPECT_TRUE(saver.scr.running());
+}
+
+// The left monitor made primary while the saver runs: the coordinates'
+// origin moves to it, and the saver moves there with it. Started without
+// arguments, so that a pointer the X server moves with its monitors cannot
+// end it.
+TEST(SaverOnTwoMonitors, ANewPrimaryMonitorTakesThePictureAndTheOldOneIsCovered) {
+  ASSERT_NO_FATAL_FAILURE(ExpectTwoMonitorsOnALoudDesktop());
+  Saver saver(" 0", " 0", L"");
+  ASSERT_TRUE(saver.window);
+  ASSERT_TRUE(WaitForFrames(saver));
+  // In the X server's coordinates the left monitor is 0,0 640 x 480, the
+  // old primary 640,0 800 x 600.
+  ASSERT_TRUE(RunOnHost("xrandr --output DUMMY1 --primary && xrandr >/dev/null"));
+  ASSERT_TRUE(WaitUntil([] { return VirtualScreen().left == 0; }, 10s))
+      << "the system never saw the new primary";
+  ExpectPictureOnlyOn(RECT{0, 0, 640, 480}, RECT{640, 0, 1440, 600});
+  EXPECT_TRUE(saver.scr.running());
+}
+
+// The X server of the *OnThreeMonitors suites: a 640 x 480 primary between
+// two 800 x 600 monitors, top edges level (X server: 800,0, 0,0 and 1440,0).
+constexpr RECT kLeftOfSmall{-800, 0, 0, 600};
+constexpr RECT kRightOfSmall{640, 0, 1440, 600};
+
+void ExpectThreeMonitorsOnALoudDesktop() {
+  ExpectMonitorsOnALoudDesktop(3, RECT{-800, 0, 1440, 600}, POINT{1000, 300});
+}
+
+// An 800 x 600 picture on the 640 x 480 primary is cut at its edges; the
+// monitors beside it stay black.
+TEST(SaverOnThreeMonitors, ALargerPictureStaysOnTheSmallPrimary) {
+  ASSERT_NO_FATAL_FAILURE(ExpectThreeMonitorsOnALoudDesktop());
+  Saver saver(" 1", " 0");
+  ASSERT_TRUE(saver.window && saver.display);
+  const RECT display = WindowRectOf(saver.display);
+  EXPECT_EQ(std::tuple(display.left, display.top, display.right, display.bottom),
+            std::tuple(-80, -60, 720, 540));
+  ASSERT_TRUE(WaitForFrames(saver));
+  ExpectOneFrameOnScreen(saver,
+                         SampleCells(
+                             display, [](int, int) { return true; }, SquareStart),
+                         {kLeftOfSmall, kRightOfSmall});
+}
+
+// The monitor right of the primary lies under the saver's own window (many
+// times the screen's size): a move there ends /s as one over any other
+// monitor does.
+TEST(SaverOnThreeMonitors, AMoveOverTheMonitorRightOfThePrimaryEndsIt) {
+  ASSERT_NO_FATAL_FAILURE(ExpectThreeMonitorsOnALoudDesktop());
+  ExpectInputScenarios({
+      {L"/s", " 2", {1000, 300}, {{Move, 1100, 300}, {Move, 1200, 400}}},
+  });
+}
+
+// The three monitors rearranged while the saver runs: the primary moves to
+// the left end, the left monitor between it and the right one. The picture
+// stays on the primary and both others are black.
+TEST(SaverOnThreeMonitors, ARearrangementLeavesEveryMonitorButThePrimaryBlack) {
+  ASSERT_NO_FATAL_FAILURE(ExpectThreeMonitorsOnALoudDesktop());
+  Saver saver(" 1", " 0", L"");
+  ASSERT_TRUE(saver.window);
+  ASSERT_TRUE(WaitForFrames(saver));
+  ASSERT_TRUE(RunOnHost(
+      "xrandr --output DUMMY0 --pos 0x0 --output DUMMY1 --pos 640x0 && xrandr >/dev/null"));
+  ASSERT_TRUE(WaitUntil([] { return VirtualScreen().left == 0; }, 10s))
+      << "the system never saw the new layout";
+  // X server: the primary at 0,0 640 x 480, then the two 800 x 600 ones.
+  ExpectPictureOnlyOn(RECT{0, 0, 640, 480}, RECT{640, 0, 2240, 600});
   EXPECT_TRUE(saver.scr.running());
 }
 
@@ -450,39 +604,16 @@ TEST(SaverStabilityTest, TwentyThousandFramesLeaveUsageWhereItWas) {
   Saver saver(" 0", " 0");
   ASSERT_TRUE(saver.window);
   ASSERT_TRUE(WaitForFrames(saver));
-  // Row 128 holds the square values 251 - x: cells 1, 40, 90 and 128 start at
-  // 250, 211, 161 and 123, far enough apart that together they fix the frame
-  // number mod 256. Frames only go forward, so each reading adds the forward
-  // distance from the one before (a lower bound if 256 frames pass unseen).
-  const std::vector<CellSample> cells = SampleCells(
-      WindowRectOf(saver.display),
-      [](int x, int y) { return y == 128 && (x == 1 || x == 40 || x == 90 || x == 128); },
-      SquareStart);
-  ASSERT_EQ(cells.size(), 4u);
-  const RECT row{0, cells[0].y, GetSystemMetrics(SM_CXSCREEN), cells[0].y + 1};
-  long long frames = 0;
-  int last = -1;
-  const auto count_until = [&](long long target, std::chrono::seconds limit) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (frames < target && std::chrono::steady_clock::now() < end && saver.scr.running()) {
-      const auto fits = ConsistentFrames(cells, ScreenShot(row));
-      if (fits.count() == 1) {
-        int n = 0;
-        while (!fits.test(static_cast<std::size_t>(n))) ++n;
-        if (last >= 0) frames += static_cast<std::uint8_t>(n - last);
-        last = n;
-      }
-      Sleep(1);
-    }
-    return frames >= target;
-  };
-  ASSERT_TRUE(count_until(100, 20s));
-  const long long baseline_frame = frames;
+  FrameCounter counter(WindowRectOf(saver.display));
+  ASSERT_TRUE(counter.ready());
+  const auto running = [&] { return saver.scr.running(); };
+  ASSERT_TRUE(counter.CountUntil(100, 20s, running));
+  const long long baseline_frame = counter.frames();
   const Usage before = UsageOf(saver.scr);
-  ASSERT_TRUE(count_until(baseline_frame + 20000, 95s))
-      << "only " << frames << " frames seen; running: " << saver.scr.running();
+  ASSERT_TRUE(counter.CountUntil(baseline_frame + 20000, 95s, running))
+      << "only " << counter.frames() << " frames seen; running: " << saver.scr.running();
   const Usage after = UsageOf(saver.scr);
-  std::printf("frames %lld..%lld\n", baseline_frame, frames);
+  std::printf("frames %lld..%lld\n", baseline_frame, counter.frames());
   for (std::size_t i = 0; i < after.size(); ++i) {
     std::printf("%s: %llu -> %llu\n", kUsageNames[i], before[i], after[i]);
     // A figure the system stopped reporting would compare 0 with 0.

@@ -78,33 +78,50 @@ TEST(WaylandShellTest, LayerShellWhereOfferedElseXdgFullscreen) {
 }
 
 TEST(WaylandScaleTest, BuffersCoverTheOutputInPhysicalPixels) {
+  const Size hd{1920, 1080};
   const struct {
     Size surface;
     int output_scale;
     std::uint32_t preferred_120;
     bool viewporter;
+    Size output;  // its pixels as turned; 0 x 0 when not known
     BufferGeometry expected;
   } cases[] = {
-      {{1920, 1080}, 1, 0, true, {{1920, 1080}, 1, false}},
-      {{1920, 1080}, 0, 0, false, {{1920, 1080}, 1, false}},  // a scale never said
-      {{1280, 720}, 2, 0, false, {{2560, 1440}, 2, false}},
-      {{1280, 720}, 3, 0, true, {{3840, 2160}, 3, false}},  // no fractional scale said yet
+      {{1920, 1080}, 1, 0, true, hd, {{1920, 1080}, 1, false}},
+      {{1920, 1080}, 0, 0, false, {}, {{1920, 1080}, 1, false}},  // a scale never said
+      {{1280, 720}, 2, 0, false, {2560, 1440}, {{2560, 1440}, 2, false}},
+      // Integer scales stay exact, with or without a viewporter.
+      {{1280, 720}, 3, 0, true, {3840, 2160}, {{3840, 2160}, 3, false}},
       // Fractional: rounded to nearest, the buffer mapped by a viewport.
-      {{1280, 720}, 2, 180, true, {{1920, 1080}, 1, true}},
-      {{1707, 960}, 2, 150, true, {{2134, 1200}, 1, true}},
-      {{1097, 617}, 2, 210, true, {{1920, 1080}, 1, true}},  // 1919.75, 1079.75
-      // Without a viewporter the fractional scale cannot be used.
-      {{1280, 720}, 2, 180, false, {{2560, 1440}, 2, false}},
-      {{0, 0}, 2, 0, false, {{0, 0}, 2, false}},
-      {{-5, 600}, 1, 0, false, {{0, 600}, 1, false}},
-      {{30000, 20000}, 2, 0, false, {{32767, 32767}, 2, false}},
+      {{1280, 720}, 2, 180, true, hd, {{1920, 1080}, 1, true}},
+      {{1707, 960}, 2, 150, true, {2560, 1440}, {{2134, 1200}, 1, true}},
+      {{1097, 617}, 2, 210, true, hd, {{1920, 1080}, 1, true}},  // 1919.75, 1079.75
+      // A viewporter without a fractional scale said (scales 1.5 and 1.25):
+      // the output's own pixels, turned as the output is.
+      {{1280, 720}, 2, 0, true, hd, {{1920, 1080}, 1, true}},
+      {{1536, 864}, 2, 0, true, hd, {{1920, 1080}, 1, true}},
+      {{683, 512}, 2, 0, true, {1024, 768}, {{1024, 768}, 1, true}},  // 682.7 rounded up
+      {{720, 1280}, 2, 0, true, OutputPixels(hd, 1), {{1080, 1920}, 1, true}},
+      // A surface not in proportion to the output (cut short by a panel)
+      // keeps the integer scale.
+      {{1280, 690}, 2, 0, true, hd, {{2560, 1380}, 2, false}},
+      // Without a viewporter no fractional scale can be used.
+      {{1280, 720}, 2, 180, false, hd, {{2560, 1440}, 2, false}},
+      {{1280, 720}, 2, 0, false, hd, {{2560, 1440}, 2, false}},
+      {{0, 0}, 2, 0, false, {}, {{0, 0}, 2, false}},
+      {{-5, 600}, 1, 0, false, {}, {{0, 600}, 1, false}},
+      {{30000, 20000}, 2, 0, false, {}, {{32767, 32767}, 2, false}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.surface.width) + "x" + std::to_string(c.surface.height) + " @" +
-                 std::to_string(c.output_scale) + "/" + std::to_string(c.preferred_120));
-    EXPECT_EQ(BufferGeometryFor(c.surface, c.output_scale, c.preferred_120, c.viewporter),
+                 std::to_string(c.output_scale) + "/" + std::to_string(c.preferred_120) + " on " +
+                 std::to_string(c.output.width) + "x" + std::to_string(c.output.height));
+    EXPECT_EQ(BufferGeometryFor(c.surface, c.output_scale, c.preferred_120, c.viewporter, c.output),
               c.expected);
   }
+  EXPECT_EQ(OutputPixels(hd, 0), hd);
+  EXPECT_EQ(OutputPixels(hd, 7), (Size{1080, 1920}));  // flipped, turned three quarters
+  EXPECT_EQ(OutputPixels(hd, 6), hd);
 }
 
 TEST(WaylandScaleTest, SurfaceSizeFallsBackToTheOutputsMode) {

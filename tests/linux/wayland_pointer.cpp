@@ -2,12 +2,14 @@
 // input devices: a virtual pointer that moves to absolute positions of the
 // outputs' area and presses buttons, as the arguments say.
 //
-//   wayland_pointer WIDTH HEIGHT [wait MS | move X Y | click]...
+//   wayland_pointer WIDTH HEIGHT [wait MS | move X Y | click | hold]...
 //
 // WIDTH x HEIGHT is the area the positions are given in (all outputs side
-// by side). Exits 0 when every step was sent, 1 when the compositor lacks
-// what it needs.
+// by side). `hold` keeps the pointer where it is until SIGUSR1 comes, and
+// says "holding" on standard error when it starts to. Exits 0 when every
+// step was sent, 1 when the compositor lacks what it needs.
 #include <linux/input-event-codes.h>
+#include <signal.h>
 #include <wayland-client.h>
 
 #include <chrono>
@@ -45,8 +47,15 @@ std::uint32_t Now() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // SIGUSR1 is only waited for, from the start, so that one sent early is
+  // not lost.
+  sigset_t resume{};
+  sigemptyset(&resume);
+  sigaddset(&resume, SIGUSR1);
+  sigprocmask(SIG_BLOCK, &resume, nullptr);
   if (argc < 3) {
-    std::fputs("usage: wayland_pointer WIDTH HEIGHT [wait MS | move X Y | click]...\n", stderr);
+    std::fputs("usage: wayland_pointer WIDTH HEIGHT [wait MS | move X Y | click | hold]...\n",
+               stderr);
     return 2;
   }
   wl_display* const display = wl_display_connect(nullptr);
@@ -81,6 +90,11 @@ int main(int argc, char** argv) {
       zwlr_virtual_pointer_v1_frame(pointer);
       zwlr_virtual_pointer_v1_button(pointer, Now(), BTN_LEFT, WL_POINTER_BUTTON_STATE_RELEASED);
       zwlr_virtual_pointer_v1_frame(pointer);
+    } else if (step == "hold") {
+      wl_display_roundtrip(display);
+      std::fputs("wayland_pointer: holding\n", stderr);
+      const timespec tick{0, 50'000'000};
+      while (sigtimedwait(&resume, nullptr, &tick) != SIGUSR1) wl_display_roundtrip(display);
     } else {
       std::fprintf(stderr, "wayland_pointer: bad step '%s'\n", step.c_str());
       return 2;

@@ -2,7 +2,11 @@
 // different sizes: every output's picture read back and checked cell by
 // cell, and every way it ends.
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 
+#include "linux/file_descriptor.h"
 #include "tests/linux/wayland_session.h"
 
 namespace {
@@ -57,6 +61,76 @@ std::vector<std::string> CheckOutput(const CompositorSession& session, const Out
   return faults;
 }
 
+// A socket where a compositor's would be that never answers as one.
+enum class Silence {
+  NeverAccepts,   // the connection waits in the queue
+  QueueFull,      // the queue is full: connecting waits
+  AcceptsSilent,  // accepted, nothing said
+  Garbage,        // accepted, bytes that are no Wayland message
+};
+
+class SilentSocket {
+ public:
+  explicit SilentSocket(Silence kind) : kind_(kind) {
+    char pattern[] = "/tmp/varominea-silent-XXXXXX";
+    if (mkdtemp(pattern) == nullptr) return;
+    dir_ = pattern;
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string path = (dir_ / "wayland-silent").string();
+    path.copy(address.sun_path, sizeof address.sun_path - 1);
+    listening_ = Socket();
+    const auto* named = reinterpret_cast<const sockaddr*>(&address);
+    if (bind(listening_.get(), named, sizeof address) != 0 ||
+        listen(listening_.get(), kind == Silence::QueueFull ? 0 : 4) != 0) {
+      return;
+    }
+    // A queue of one, taken by a connection of the test's own: the saver's
+    // connect waits for room.
+    if (kind == Silence::QueueFull) {
+      waiting_.push_back(Socket(SOCK_NONBLOCK));
+      if (connect(waiting_.back().get(), named, sizeof address) != 0) return;
+    }
+    path_ = path;
+  }
+  SilentSocket(const SilentSocket&) = delete;
+  SilentSocket& operator=(const SilentSocket&) = delete;
+  ~SilentSocket() {
+    std::error_code ignored;
+    if (!dir_.empty()) fs::remove_all(dir_, ignored);
+  }
+
+  const std::string& path() const { return path_; }
+
+  // Takes the saver's connection where this kind accepts it; false when it
+  // did not come.
+  bool Serve() {
+    if (kind_ != Silence::AcceptsSilent && kind_ != Silence::Garbage) return true;
+    pollfd incoming{listening_.get(), POLLIN, 0};
+    if (poll(&incoming, 1, 10'000) != 1) return false;
+    waiting_.emplace_back(accept4(listening_.get(), nullptr, nullptr, SOCK_CLOEXEC));
+    if (kind_ == Silence::Garbage) {
+      std::string bytes(4096, '\0');
+      for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 37 + 11);
+      [[maybe_unused]] const ssize_t sent =
+          send(waiting_.back().get(), bytes.data(), bytes.size(), MSG_NOSIGNAL);
+    }
+    return waiting_.back().get() >= 0;
+  }
+
+ private:
+  static varominea::linux_saver::FileDescriptor Socket(int flags = 0) {
+    return varominea::linux_saver::FileDescriptor(
+        socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | flags, 0));
+  }
+
+  Silence kind_;
+  fs::path dir_;
+  std::string path_;
+  varominea::linux_saver::FileDescriptor listening_;
+  std::vector<varominea::linux_saver::FileDescriptor> waiting_;
+};
+
 std::string Joined(const std::vector<std::string>& lines) {
   std::string text;
   for (const auto& line : lines) text += line + "\n";
@@ -107,16 +181,19 @@ TEST_F(WaylandSaverTest, AnOutputAddedWhileRunningGetsAPictureAndFollowsItsSize)
 }
 
 // At output scale 2 the surface is half the output's size in surface
-// coordinates; the picture still covers the output pixel for pixel.
+// coordinates, at 1.6 and 1.28 it is 640 x 480 and 800 x 600 (sway 1.7 offers
+// a viewporter but no fractional scale); the picture still covers the
+// output pixel for pixel.
 TEST_F(WaylandSaverTest, AScaledOutputGetsThePictureInItsPhysicalPixels) {
   Process saver = session_->StartSaver({"--size", "640x480"});
   ASSERT_TRUE(saver.started());
   const OutputSpec& output = kOutputs[1];
-  ASSERT_EQ(session_->Swaymsg({"output", output.name, "scale", "2"}), 0);
-  EXPECT_EQ(Joined(CheckOutput(*session_, output, {192, 144, 640, 480})), "")
-      << saver.ErrorOutput();
-  ASSERT_EQ(session_->Swaymsg({"output", output.name, "scale", "1"}), 0);
-  EXPECT_EQ(Joined(CheckOutput(*session_, output, {192, 144, 640, 480})), "");
+  for (const char* scale : {"2", "1.6", "1.28", "1"}) {
+    SCOPED_TRACE(std::string("scale ") + scale);
+    ASSERT_EQ(session_->Swaymsg({"output", output.name, "scale", scale}), 0);
+    EXPECT_EQ(Joined(CheckOutput(*session_, output, {192, 144, 640, 480})), "")
+        << saver.ErrorOutput();
+  }
   EXPECT_TRUE(saver.running()) << saver.ErrorOutput();
 }
 
@@ -168,6 +245,36 @@ TEST_F(WaylandSaverTest, AButtonOrARealPointerMoveEndsIt) {
     ASSERT_EQ(pointer({"click"}), 0);
     EXPECT_EQ(saver.WaitExit(10s), std::optional<int>(0)) << saver.ErrorOutput();
   }
+  {
+    // Depends on the compositor: sway re-places a resting pointer (an enter
+    // or a motion) when its output is resized, re-scaled or moved.
+    SCOPED_TRACE("a resting pointer the compositor moves");
+    Process resting = own.StartPointer(
+        output.width, output.height,
+        {"wait", "500", "move", "700", "500", "hold", "move", "300", "200", "wait", "300"});
+    ASSERT_TRUE(
+        WaitUntil([&] { return resting.ErrorOutput().find("holding") != std::string::npos; }, 10s))
+        << resting.ErrorOutput();
+    Process saver = own.StartSaver({});
+    ASSERT_EQ(Joined(CheckOutput(own, output, {0, 0, 800, 600})), "");
+    for (const std::vector<std::string>& change :
+         {std::vector<std::string>{"resolution", "640x480"},
+          {"scale", "2"},
+          {"scale", "1.5"},
+          {"position", "100", "50"},
+          {"resolution", "800x600", "scale", "1", "position", "0", "0"}}) {
+      SCOPED_TRACE(change.front() + " " + change.at(1));
+      std::vector<std::string> command{"output", output.name};
+      command.insert(command.end(), change.begin(), change.end());
+      ASSERT_EQ(own.Swaymsg(command), 0);
+      std::this_thread::sleep_for(200ms);
+      ASSERT_TRUE(saver.running()) << saver.ErrorOutput();
+    }
+    // A real move still ends it.
+    resting.Signal(SIGUSR1);
+    EXPECT_EQ(saver.WaitExit(10s), std::optional<int>(0)) << saver.ErrorOutput();
+    EXPECT_EQ(resting.WaitExit(10s), std::optional<int>(0)) << resting.ErrorOutput();
+  }
 }
 
 TEST_F(WaylandSaverTest, SigtermAndSigintEndItWithStatusZero) {
@@ -179,6 +286,57 @@ TEST_F(WaylandSaverTest, SigtermAndSigintEndItWithStatusZero) {
     saver.Signal(signal);
     EXPECT_EQ(saver.WaitExit(10s), std::optional<int>(0)) << saver.ErrorOutput();
   }
+}
+
+// A compositor that does not answer: sway stopped, or a socket that never
+// accepts, cannot queue the connection, accepts and says nothing, or sends
+// garbage. SIGTERM and SIGINT end the saver at once all the same, start-up
+// round trips included; without one it gives up after a few seconds.
+TEST_F(WaylandSaverTest, SignalsEndItAtOnceWhileTheCompositorDoesNotAnswer) {
+  const auto ends_at_once = [](Process& saver, int signal) {
+    std::this_thread::sleep_for(300ms);
+    ASSERT_TRUE(saver.running()) << saver.ErrorOutput();
+    const auto sent = std::chrono::steady_clock::now();
+    saver.Signal(signal);
+    EXPECT_EQ(saver.WaitExit(5s), std::optional<int>(0)) << saver.ErrorOutput();
+    EXPECT_LT(std::chrono::steady_clock::now() - sent, 1s);
+  };
+  const auto start = [](const SilentSocket& socket) {
+    return Process({VAROMINEA_SAVER, "--wayland"}, {"WAYLAND_DISPLAY=" + socket.path()});
+  };
+  // Without a signal it gives up by itself: started first, it waits out its
+  // limit while the others run.
+  SilentSocket unanswered(Silence::AcceptsSilent);
+  Process waiting = start(unanswered);
+  ASSERT_TRUE(unanswered.Serve());
+  const auto waiting_since = std::chrono::steady_clock::now();
+  {
+    SCOPED_TRACE("sway stopped");
+    const CompositorSession::Paused paused(*session_);
+    Process saver = session_->StartSaver({});
+    ends_at_once(saver, SIGTERM);
+  }
+  const struct {
+    Silence kind;
+    int signal;
+  } cases[] = {{Silence::NeverAccepts, SIGINT},
+               {Silence::QueueFull, SIGTERM},
+               {Silence::AcceptsSilent, SIGTERM},
+               {Silence::Garbage, SIGINT}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.kind));
+    SilentSocket socket(c.kind);
+    ASSERT_FALSE(socket.path().empty());
+    Process saver = start(socket);
+    ASSERT_TRUE(socket.Serve());
+    ends_at_once(saver, c.signal);
+  }
+  SCOPED_TRACE("no signal");
+  EXPECT_EQ(waiting.WaitExit(10s), std::optional<int>(1));
+  EXPECT_GT(std::chrono::steady_clock::now() - waiting_since, 3s) << "a few seconds, not at once";
+  const std::string error = waiting.ErrorOutput();
+  EXPECT_NE(error.find("did not answer"), std::string::npos) << error;
+  EXPECT_EQ(std::count(error.begin(), error.end(), '\n'), 1) << error;
 }
 
 // A session of its own, since it ends the compositor.
@@ -212,15 +370,35 @@ TEST_F(WaylandSaverTest, WithoutLayerShellAFullscreenToplevelRuns) {
   EXPECT_EQ(saver.WaitExit(10s), std::optional<int>(0)) << saver.ErrorOutput();
 }
 
+// Whatever libwayland finds wrong, one line of the saver's own, of a length
+// a person reads.
 TEST_F(WaylandSaverTest, NoCompositorIsOneLineAndStatusOne) {
-  Process saver({VAROMINEA_SAVER, "--wayland"},
-                {"WAYLAND_DISPLAY=varominea-no-such-socket",
-                 "XDG_RUNTIME_DIR=" + std::filesystem::temp_directory_path().string()});
-  ASSERT_TRUE(saver.started());
-  EXPECT_EQ(saver.WaitExit(10s), std::optional<int>(1));
-  const std::string error = saver.ErrorOutput();
-  EXPECT_NE(error.find("Wayland"), std::string::npos) << error;
-  EXPECT_EQ(std::count(error.begin(), error.end(), '\n'), 1) << error;
+  const std::string runtime_dir = "XDG_RUNTIME_DIR=" + fs::temp_directory_path().string();
+  const struct {
+    const char* what;
+    std::vector<std::string> command_prefix;
+    std::vector<std::string> env;
+  } cases[] = {
+      {"no such socket", {}, {"WAYLAND_DISPLAY=varominea-no-such-socket", runtime_dir}},
+      {"XDG_RUNTIME_DIR unset",
+       {"/usr/bin/env", "-u", "XDG_RUNTIME_DIR"},
+       {"WAYLAND_DISPLAY=wayland-0"}},
+      {"a 5,000-character WAYLAND_DISPLAY",
+       {},
+       {"WAYLAND_DISPLAY=" + std::string(5000, 'w'), runtime_dir}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::vector<std::string> command = c.command_prefix;
+    command.insert(command.end(), {VAROMINEA_SAVER, "--wayland"});
+    Process saver(command, c.env);
+    ASSERT_TRUE(saver.started());
+    EXPECT_EQ(saver.WaitExit(10s), std::optional<int>(1));
+    const std::string error = saver.ErrorOutput();
+    EXPECT_NE(error.find("Wayland"), std::string::npos) << error;
+    EXPECT_EQ(std::count(error.begin(), error.end(), '\n'), 1) << error;
+    EXPECT_LT(error.size(), 200u) << error;
+  }
 }
 
 }  // namespace

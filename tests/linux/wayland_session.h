@@ -156,10 +156,11 @@ class CompositorSession {
   // Drives a virtual pointer (see wayland_pointer.cpp) over an area of
   // width x height, all outputs side by side; its exit status.
   int Pointer(int width, int height, const std::vector<std::string>& steps) const {
-    std::vector<std::string> command{(dir_ / "wayland_pointer").string(), std::to_string(width),
-                                     std::to_string(height)};
-    command.insert(command.end(), steps.begin(), steps.end());
-    return Run(command);
+    return Run(PointerCommand(width, height, steps));
+  }
+  // The same pointer left running, for steps that `hold` it.
+  Process StartPointer(int width, int height, const std::vector<std::string>& steps) const {
+    return Process(Command(PointerCommand(width, height, steps)));
   }
 
   // One output's picture as the compositor shows it.
@@ -172,6 +173,21 @@ class CompositorSession {
     return picture;
   }
 
+  // The compositor stopped (SIGSTOP) for as long as this lives, so that it
+  // answers no client; it goes on where it stopped afterwards.
+  class Paused {
+   public:
+    explicit Paused(const CompositorSession& session) : session_(session) {
+      session_.compositor_->Signal(SIGSTOP);
+    }
+    Paused(const Paused&) = delete;
+    Paused& operator=(const Paused&) = delete;
+    ~Paused() { session_.compositor_->Signal(SIGCONT); }
+
+   private:
+    const CompositorSession& session_;
+  };
+
   // Ends the compositor, as a session that goes away does.
   void Stop() {
     if (compositor_) {
@@ -181,6 +197,14 @@ class CompositorSession {
   }
 
  private:
+  std::vector<std::string> PointerCommand(int width, int height,
+                                          const std::vector<std::string>& steps) const {
+    std::vector<std::string> command{(dir_ / "wayland_pointer").string(), std::to_string(width),
+                                     std::to_string(height)};
+    command.insert(command.end(), steps.begin(), steps.end());
+    return command;
+  }
+
   fs::path dir_;
   std::string socket_;
   std::optional<Process> compositor_;

@@ -28,6 +28,7 @@ TEST_F(X11SaverTest, DrawsTheFieldWhereAndAsTheWindowsSaverDoes) {
     const char* pattern;
     Host host;
     Rect area;
+    WindowKind kind = WindowKind::Plain;
   } looks[] = {
       {1000, 700, "full", "square", Host::WindowId, {0, 0, 1000, 700}},
       {1000, 700, "800x600", "square", Host::Environment, {100, 50, 800, 600}},
@@ -37,11 +38,21 @@ TEST_F(X11SaverTest, DrawsTheFieldWhereAndAsTheWindowsSaverDoes) {
       {640, 480, "800x600", "square", Host::WindowId, {-80, -60, 800, 600}},
       // Odd and smaller than the field.
       {201, 133, "full", "square", Host::Environment, {0, 0, 201, 133}},
+      // A host's direct-colour window, its colormap left empty: black unless
+      // the saver fills it.
+      {700,
+       520,
+       "640x480",
+       "square",
+       Host::Environment,
+       {30, 20, 640, 480},
+       WindowKind::DirectColorClass},
   };
   for (const auto& look : looks) {
     SCOPED_TRACE(testing::Message() << look.width << " x " << look.height << ", --size "
                                     << look.size << ", --pattern " << look.pattern);
-    TestWindow window(look.width, look.height);
+    TestWindow window(look.width, look.height, look.kind);
+    ASSERT_NE(window.id(), 0u) << "the X server offers no such visual";
     std::vector<std::string> args = {"--size", look.size, "--pattern", look.pattern};
     std::vector<std::string> env;
     if (look.host == Host::WindowId) {

@@ -1,5 +1,8 @@
-// The settings dialog's geometry: controls, outer size, centring, tiling.
+// The settings dialog's geometry (controls, outer size, centring, tiling)
+// and its keyboard.
+#include "windows/settings_dialog/accessible_tree.h"
 #include "windows/settings_dialog/caption_font.h"
+#include "windows/settings_dialog/keyboard.h"
 #include "windows/settings_dialog/layout.h"
 
 #include <gtest/gtest.h>
@@ -131,6 +134,93 @@ TEST(DialogLayoutTest, FitsTheWorkAreaCaptionBarFirst) {
     EXPECT_EQ(InsideWorkArea(c.at, c.outer, work), c.inside) << c.at.x << "," << c.at.y;
   }
   EXPECT_EQ(InsideWorkArea({0, 0}, {345, 264}, Box{-640, -480, 640, 480}), (Point{-345, -264}));
+}
+
+// Key sequences the end-to-end case does not press: Shift+Tab across the
+// wrap, arrows in a group with no lit face, Space held on a command while
+// the focus moves, Enter on the cancel command, the link opened once per
+// key and only where the key went down.
+TEST(DialogKeyboardTest, KeysActWhereTheFocusIsAndOnlyOncePerPress) {
+  using Kind = KeyAction::Kind;
+  struct Press {
+    bool down;
+    Key key;
+    bool shift;
+    KeyAction::Kind kind;
+    int index;
+    Stop focus;  // afterwards
+  };
+  const struct {
+    const char* name;
+    Stop start;
+    Lit lit;
+    std::vector<Press> presses;
+  } cases[] = {
+      {"Shift+Tab wraps",
+       Stop::SizeGroup,
+       {1, 0},
+       {{true, Key::Tab, true, Kind::MoveFocus, 0, Stop::Link},
+        {true, Key::Tab, true, Kind::MoveFocus, 0, Stop::Cancel},
+        {true, Key::Tab, false, Kind::MoveFocus, 0, Stop::Link},
+        {true, Key::Tab, false, Kind::MoveFocus, 0, Stop::SizeGroup}}},
+      {"no face lit: any arrow picks the first",
+       Stop::SizeGroup,
+       {5, -1},
+       {{true, Key::Up, false, Kind::PickSize, 0, Stop::SizeGroup},
+        {true, Key::Space, false, Kind::None, 0, Stop::SizeGroup},
+        {true, Key::Tab, false, Kind::MoveFocus, 0, Stop::PatternGroup},
+        {true, Key::Left, false, Kind::PickPattern, 0, Stop::PatternGroup}}},
+      {"Space held on cancel, released after Tab",
+       Stop::Cancel,
+       {0, 0},
+       {{true, Key::Space, false, Kind::Press, 1, Stop::Cancel},
+        {true, Key::Space, false, Kind::None, 0, Stop::Cancel},
+        {true, Key::Tab, false, Kind::MoveFocus, 0, Stop::Link},
+        {false, Key::Space, false, Kind::Release, 1, Stop::Link},
+        {false, Key::Space, false, Kind::None, 0, Stop::Link}}},
+      {"Enter on cancel cancels, on save saves; arrows there do nothing",
+       Stop::Cancel,
+       {0, 0},
+       {{true, Key::Down, false, Kind::None, 0, Stop::Cancel},
+        {true, Key::Enter, false, Kind::Release, 1, Stop::Cancel},
+        {true, Key::Tab, true, Kind::MoveFocus, 0, Stop::Save},
+        {true, Key::Enter, false, Kind::Release, 0, Stop::Save},
+        {true, Key::Escape, false, Kind::Release, 1, Stop::Save}}},
+      {"the link opens on the release of the key pressed on it, once",
+       Stop::Link,
+       {0, 0},
+       {{false, Key::Enter, false, Kind::None, 0, Stop::Link},
+        {true, Key::Enter, false, Kind::None, 0, Stop::Link},
+        {true, Key::Enter, false, Kind::None, 0, Stop::Link},
+        {false, Key::Space, false, Kind::None, 0, Stop::Link},
+        {false, Key::Enter, false, Kind::OpenLink, 0, Stop::Link},
+        {false, Key::Enter, false, Kind::None, 0, Stop::Link},
+        {true, Key::Space, false, Kind::None, 0, Stop::Link},
+        {true, Key::Tab, false, Kind::MoveFocus, 0, Stop::SizeGroup},
+        {false, Key::Space, false, Kind::None, 0, Stop::SizeGroup}}},
+  };
+  for (const auto& c : cases) {
+    Keyboard keyboard;
+    keyboard.SetFocus(c.start);
+    for (std::size_t i = 0; i < c.presses.size(); ++i) {
+      const Press& p = c.presses[i];
+      const KeyAction action = p.down ? keyboard.Down(p.key, p.shift, c.lit) : keyboard.Up(p.key);
+      EXPECT_EQ(action.kind, p.kind) << c.name << ", key " << i;
+      if (action.kind == p.kind && p.kind != Kind::None) {
+        EXPECT_EQ(action.index, p.index) << c.name << ", key " << i;
+      }
+      EXPECT_EQ(keyboard.focus(), p.focus) << c.name << ", key " << i;
+    }
+  }
+  // With no face of a group lit (or a stored value that names none), the
+  // group itself has the focus and says it can take it.
+  for (const int lit : {-1, 3, 5}) {
+    const Faces faces{Lit{lit, 0}, {}};
+    const Element focus = FocusedElement(Stop::SizeGroup, faces.lit);
+    EXPECT_EQ(focus, Element::SizeGroup) << lit;
+    const States states = Describe(focus, faces, focus, L"").states;
+    EXPECT_TRUE(states.focusable && states.focused) << lit;
+  }
 }
 
 // The designed face where it is installed (under either name), else the

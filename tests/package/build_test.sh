@@ -69,6 +69,17 @@ grep -qx -- './usr/bin/varominea -> ../libexec/xscreensaver/varominea' \
 depends="$(dpkg-deb --field "$dist/$deb" Depends)"
 grep -q 'libwayland-client0' <<<"$depends" || fail "$deb does not depend on libwayland-client0: $depends"
 grep -q 'libx11-6' <<<"$depends" || fail "$deb does not depend on libx11-6: $depends"
+# cmake --install from the package's own build lays out the files the package
+# holds, links with the same targets; only the documentation under
+# usr/share/doc/ is the package's affair.
+tree="$work/install-tree"
+DESTDIR="$tree" cmake --install "$work/build/deb" >/dev/null
+in_deb="$(dpkg-deb -c "$dist/$deb" | awk '$1 !~ /^d/ && $6 !~ "^./usr/share/doc/" {
+  print ($7 == "->") ? $6 " -> " $8 : $6 }' | sort)"
+in_tree="$(cd "$tree" && find . ! -type d ! -path './usr/share/doc/*' \
+  \( -type l -printf '%p -> %l\n' -o -printf '%p\n' \) | sort)"
+[[ "$in_deb" == "$in_tree" ]] ||
+  fail "$deb and cmake --install differ:"$'\n'"$(diff <(echo "$in_deb") <(echo "$in_tree"))"
 
 entries() { unzip -Z1 "$1" | tr '\n' ' '; }
 [[ "$(entries "$dist/$name-windows.zip")" == \

@@ -58,4 +58,28 @@ int NonBlackOutside(const ScreenShot& shot, RECT display) {
                   {0, double(display.bottom - display.top)}, false);
 }
 
+FrameCounter::FrameCounter(RECT display)
+    : cells_(SampleCells(
+          display,
+          [](int x, int y) { return y == 128 && (x == 1 || x == 40 || x == 90 || x == 128); },
+          SquareStart)) {}
+
+bool FrameCounter::CountUntil(long long target, std::chrono::milliseconds limit,
+                              const std::function<bool()>& running) {
+  if (!ready()) return false;
+  const RECT row{0, cells_[0].y, GetSystemMetrics(SM_CXSCREEN), cells_[0].y + 1};
+  const auto end = std::chrono::steady_clock::now() + limit;
+  while (frames_ < target && std::chrono::steady_clock::now() < end && running()) {
+    const auto fits = ConsistentFrames(cells_, ScreenShot(row));
+    if (fits.count() == 1) {
+      int n = 0;
+      while (!fits.test(static_cast<std::size_t>(n))) ++n;
+      if (last_ >= 0) frames_ += static_cast<std::uint8_t>(n - last_);
+      last_ = n;
+    }
+    Sleep(1);
+  }
+  return frames_ >= target;
+}
+
 }  // namespace test

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <bitset>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -43,5 +44,27 @@ std::bitset<256> ConsistentFrames(const std::vector<CellSample>& samples, const 
 int NonBlack(const ScreenShot& shot, RECT display, Span columns, Span rows, bool inside = true);
 // Non-black pixels anywhere outside the drawing area.
 int NonBlackOutside(const ScreenShot& shot, RECT display);
+
+// Counts the frames the square pattern shows in a drawing area at
+// `display`, from still pictures of four cells of its row 128 (their values
+// 250, 211, 161 and 123 lie far enough apart that together they fix the
+// frame number mod 256). Frames only go forward, so each reading adds the
+// forward distance from the one before: a lower bound if 256 frames pass
+// between two readings.
+class FrameCounter {
+ public:
+  explicit FrameCounter(RECT display);
+  bool ready() const { return cells_.size() == 4; }
+  // Reads the screen until `target` frames have been counted, `limit` has
+  // passed or `running` says no more; whether the target was reached.
+  bool CountUntil(long long target, std::chrono::milliseconds limit,
+                  const std::function<bool()>& running);
+  long long frames() const { return frames_; }
+
+ private:
+  std::vector<CellSample> cells_;
+  long long frames_ = 0;
+  int last_ = -1;
+};
 
 }  // namespace test

@@ -172,6 +172,15 @@ void PressKey(WORD virtual_key) {
   SendInput(2, in, sizeof(INPUT));
 }
 
+void PressKeyWith(WORD modifier, WORD virtual_key) {
+  INPUT in[4] = {};
+  for (INPUT& i : in) i.type = INPUT_KEYBOARD;
+  in[0].ki.wVk = in[3].ki.wVk = modifier;
+  in[1].ki.wVk = in[2].ki.wVk = virtual_key;
+  in[2].ki.dwFlags = in[3].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(4, in, sizeof(INPUT));
+}
+
 void MoveMouseTo(int x, int y) {
   // Absolute coordinates are 0..65535 across the virtual screen (every
   // monitor); aim at the pixel's centre.

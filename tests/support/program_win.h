@@ -86,7 +86,8 @@ int ScreenDpi();
 
 // Real input through SendInput.
 void PressKey(WORD virtual_key);
-void MoveMouseTo(int x, int y);    // absolute pixels of the virtual screen
+void PressKeyWith(WORD modifier, WORD virtual_key);  // e.g. VK_SHIFT, VK_TAB
+void MoveMouseTo(int x, int y);                      // absolute pixels of the virtual screen
 void MouseButtonDown(int button);  // 1 left, 2 right, 4 middle, 8 and 16 the side buttons
 void MouseButtonUp(int button);
 void ClickAt(int x, int y, int button = 1);

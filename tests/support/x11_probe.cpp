@@ -29,15 +29,19 @@ TestWindow::TestWindow(int width, int height, WindowKind kind) {
     window_ = XCreateWindow(d, DefaultRootWindow(d), 0, 0, w, h, 0, 0, InputOnly, CopyFromParent, 0,
                             &attributes);
   } else {
+    const bool argb = kind == WindowKind::Argb;
     XVisualInfo info{};
-    if (XMatchVisualInfo(d, DefaultScreen(d), 32, TrueColor, &info) == 0) return;
+    if (XMatchVisualInfo(d, DefaultScreen(d), argb ? 32 : 24, argb ? TrueColor : DirectColor,
+                         &info) == 0) {
+      return;
+    }
     colormap_ = XCreateColormap(d, DefaultRootWindow(d), info.visual, AllocNone);
     XSetWindowAttributes attributes{};
     attributes.colormap = colormap_;
     attributes.background_pixel = 0xFFFFFFFF;
     attributes.border_pixel = 0;
-    window_ = XCreateWindow(d, DefaultRootWindow(d), 0, 0, w, h, 0, 32, InputOutput, info.visual,
-                            CWColormap | CWBackPixel | CWBorderPixel, &attributes);
+    window_ = XCreateWindow(d, DefaultRootWindow(d), 0, 0, w, h, 0, info.depth, InputOutput,
+                            info.visual, CWColormap | CWBackPixel | CWBorderPixel, &attributes);
   }
   XMapWindow(d, window_);
   XSync(d, False);
@@ -71,15 +75,44 @@ ServerGrab::~ServerGrab() {
   XSync(TheDisplay(), False);
 }
 
+namespace {
+
+// What a direct-colour window's 8-bit channels show, through its colormap:
+// entry i of each channel, as 0xRRGGBB masks; empty for any other window.
+std::vector<std::uint32_t> ShownChannels(Window window) {
+  XWindowAttributes attributes{};
+  if (XGetWindowAttributes(TheDisplay(), window, &attributes) == 0 ||
+      attributes.visual->c_class != DirectColor) {
+    return {};
+  }
+  std::vector<XColor> cells(256);
+  for (unsigned long i = 0; i < cells.size(); ++i) cells[i].pixel = i << 16 | i << 8 | i;
+  XQueryColors(TheDisplay(), attributes.colormap, cells.data(), static_cast<int>(cells.size()));
+  std::vector<std::uint32_t> shown;
+  for (const XColor& cell : cells) {
+    shown.push_back(std::uint32_t{cell.red} >> 8 << 16 | std::uint32_t{cell.green} >> 8 << 8 |
+                    std::uint32_t{cell.blue} >> 8);
+  }
+  return shown;
+}
+
+}  // namespace
+
 Picture::Picture(Window window, int width, int height, std::uint32_t bits)
     : width_(width), height_(height) {
+  const std::vector<std::uint32_t> shown = ShownChannels(window);
   XImage* image = XGetImage(TheDisplay(), window, 0, 0, static_cast<unsigned>(width),
                             static_cast<unsigned>(height), AllPlanes, ZPixmap);
   if (image == nullptr) return;
   pixels_.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
-      pixels_[Index(x, y)] = static_cast<std::uint32_t>(XGetPixel(image, x, y)) & bits;
+      auto pixel = static_cast<std::uint32_t>(XGetPixel(image, x, y));
+      if (!shown.empty()) {
+        pixel = (shown[pixel >> 16 & 0xFF] & 0xFF0000) | (shown[pixel >> 8 & 0xFF] & 0xFF00) |
+                (shown[pixel & 0xFF] & 0xFF);
+      }
+      pixels_[Index(x, y)] = pixel & bits;
     }
   }
   XDestroyImage(image);

@@ -50,13 +50,15 @@ Display* TheDisplay();
 
 // The kinds of window a host may hand the saver.
 enum class WindowKind {
-  Plain,           // the screen's default visual
-  InputOnlyClass,  // no pixels at all
-  Argb,            // a 32-bit visual with an alpha channel, as compositing hosts make
+  Plain,             // the screen's default visual
+  InputOnlyClass,    // no pixels at all
+  Argb,              // a 32-bit visual with an alpha channel, as compositing hosts make
+  DirectColorClass,  // a 24-bit direct-colour visual with an empty colormap of its own
 };
 
 // A window of the test's own, white (and opaque) until something draws over
-// it. An Argb window is not made (id() 0) where the server has no such visual.
+// it (a DirectColor one shows black: its colormap holds nothing). An Argb or
+// DirectColor window is not made (id() 0) where the server has no such visual.
 class TestWindow {
  public:
   TestWindow(int width, int height, WindowKind kind = WindowKind::Plain);
@@ -84,8 +86,10 @@ class ServerGrab {
   ~ServerGrab();
 };
 
-// A window's pixels as 0xRRGGBB (the virtual display is 24-bit true colour);
-// with `bits` all ones, as the window stores them (alpha included).
+// A window's pixels as 0xRRGGBB as they are shown: on a direct-colour
+// window through its colormap, else as stored (the virtual display is 24-bit
+// true colour); with `bits` all ones, as the window stores them (alpha
+// included).
 class Picture {
  public:
   Picture(Window window, int width, int height, std::uint32_t bits = 0xFFFFFF);

@@ -1,5 +1,6 @@
 #include "windows/platform/app_win.h"
 
+#include <objbase.h>
 #include <shellapi.h>
 
 #include <vector>
@@ -25,6 +26,14 @@ void DoEvents() {
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
+}
+
+bool EnsureComOnThisThread() {
+  thread_local const bool ready = [] {
+    const HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    return SUCCEEDED(hr) || hr == RPC_E_CHANGED_MODE;
+  }();
+  return ready;
 }
 
 void RunUntilNoFormsLeft() {

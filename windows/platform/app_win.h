@@ -11,6 +11,11 @@ namespace platform {
 // Dispatches every message waiting for this thread, then returns.
 void DoEvents();
 
+// Starts COM on this thread, once, for the thread's life (pictures are
+// decoded and accessible objects served through it); an apartment that
+// already exists, of either kind, serves as well. False when COM cannot run.
+bool EnsureComOnThisThread();
+
 // Runs the message loop until no form of the program is left.
 void RunUntilNoFormsLeft();
 

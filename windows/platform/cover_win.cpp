@@ -18,6 +18,15 @@ std::vector<RECT> MonitorRects() {
   return monitors;
 }
 
+RECT PrimaryMonitorRect() {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetMonitorInfoW(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &info)) {
+    return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  }
+  return info.rcMonitor;
+}
+
 CoverWindow::CoverWindow(const RECT& area, HWND owner) {
   CreateBound(kCoverClass, WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, WS_POPUP, L"", area,
               owner);

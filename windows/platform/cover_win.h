@@ -15,6 +15,8 @@ namespace platform {
 // monitor's top-left corner is (0, 0), others may lie at negative
 // coordinates.
 std::vector<RECT> MonitorRects();
+// The primary monitor's rectangle: its top-left corner is (0, 0).
+RECT PrimaryMonitorRect();
 
 // A borderless, topmost black window over `area` (screen pixels) that never
 // becomes active and so never takes the focus from its owner. It shows the

@@ -146,6 +146,11 @@ void Form::KeyDownFromChild(WPARAM key) {
   Form_KeyDown(static_cast<std::int16_t>(key), ShiftState());
 }
 
+void Form::KeyUpFromChild(WPARAM key) {
+  if (!design_.key_preview) return;
+  Form_KeyUp(static_cast<std::int16_t>(key), ShiftState());
+}
+
 void Form::PaintContent(HDC dc, const RECT& area) {
   FillRect(dc, &area, back_brush_.get());
   PaintControls(dc);
@@ -168,6 +173,9 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_SYSKEYDOWN:
       Form_KeyDown(static_cast<std::int16_t>(wparam), ShiftState());
       break;  // the system still handles Alt+F4 and the window menu
+    case WM_KEYUP:
+      Form_KeyUp(static_cast<std::int16_t>(wparam), ShiftState());
+      return 0;
     case WM_SETCURSOR:
       if (LOWORD(lparam) == HTCLIENT && reinterpret_cast<HWND>(wparam) == hwnd()) {
         return SetCursorFromControls();

@@ -78,15 +78,17 @@ class Form : public Container {
   // Called by child controls.
   void AddChild(PictureBox* child) { children_.push_back(child); }
   UINT_PTR AddTimer(Timer* timer);
-  // A key pressed in a child: the form's key event sees it first with key
-  // preview on.
+  // A key pressed or released in a child: the form's key events see it
+  // first with key preview on.
   void KeyDownFromChild(WPARAM key);
+  void KeyUpFromChild(WPARAM key);
 
  protected:
   virtual void Form_Load() {}
   virtual void Form_QueryUnload(std::int16_t& /*cancel*/, UnloadReason /*reason*/) {}
   virtual void Form_Unload(std::int16_t& /*cancel*/) {}
   virtual void Form_KeyDown(std::int16_t /*key_code*/, std::int16_t /*shift*/) {}
+  virtual void Form_KeyUp(std::int16_t /*key_code*/, std::int16_t /*shift*/) {}
   virtual void Form_MouseDown(const MouseEvent&) {}
 
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) override;

@@ -97,6 +97,8 @@ template <typename T>
 class Com {
  public:
   Com() = default;
+  // Takes over a reference the caller holds (a newly made object's).
+  explicit Com(T* adopted) : p_(adopted) {}
   Com(const Com&) = delete;
   Com& operator=(const Com&) = delete;
   ~Com() {

@@ -124,6 +124,20 @@ LRESULT PictureBox::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_SYSKEYDOWN:
       form_.KeyDownFromChild(wparam);
       break;
+    case WM_KEYUP:
+      form_.KeyUpFromChild(wparam);
+      break;
+    case WM_SETFOCUS:
+      if (OnGotFocus) OnGotFocus();
+      break;
+    case WM_KILLFOCUS:
+      if (OnLostFocus) OnLostFocus();
+      break;
+    case WM_GETOBJECT:
+      if (OnGetObject) {
+        if (const LRESULT answer = OnGetObject(wparam, lparam)) return answer;
+      }
+      break;
     case WM_SETCURSOR:
       if (LOWORD(lparam) == HTCLIENT) return SetCursorFromControls();
       break;

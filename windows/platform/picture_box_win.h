@@ -32,6 +32,10 @@ class PictureBox : public Container {
   std::function<void(const MouseEvent&)> OnMouseMove;
   std::function<void(const MouseEvent&)> OnMouseUp;
   std::function<void()> OnClick;
+  std::function<void()> OnGotFocus;
+  std::function<void()> OnLostFocus;
+  // Answers WM_GETOBJECT for the box (0: the system's own answer).
+  std::function<LRESULT(WPARAM, LPARAM)> OnGetObject;
 
   int width() const;  // outer size in pixels
   int height() const;
@@ -40,6 +44,7 @@ class PictureBox : public Container {
   void Move(int left, int top, int width, int height);  // pixels; the retained image follows
   void SetBackColor(COLORREF color);
   void SetFocus();
+  bool focused() const { return hwnd() && GetFocus() == hwnd(); }
 
   // The retained image's drawing surface (nullptr without one). Drawing there
   // shows at the box's next paint, and stays when it is covered and uncovered.

@@ -13,17 +13,6 @@
 namespace platform {
 namespace {
 
-// COM is started once on each thread that decodes pictures and stays up for
-// the thread's life. An apartment that already exists (of either kind)
-// serves as well.
-bool EnsureComOnThisThread() {
-  thread_local const bool ready = [] {
-    const HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    return SUCCEEDED(hr) || hr == RPC_E_CHANGED_MODE;
-  }();
-  return ready;
-}
-
 // The bytes of a resource of the given type; empty when there is none.
 std::pair<const void*, std::size_t> ResourceBytes(int resource_id, const wchar_t* type) {
   HRSRC found = FindResourceW(Instance(), MAKEINTRESOURCEW(resource_id), type);

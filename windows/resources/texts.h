@@ -35,4 +35,9 @@ inline constexpr const wchar_t* kSizeOptions[] = {L"ﾌﾙｽｸﾘｰﾝ", L"80
 inline constexpr const wchar_t* kPatternOptions[] = {L"A", L"B"};
 inline constexpr const wchar_t* kCommands[] = {L"設定", L"ｷｬﾝｾﾙ"};
 
+// What a screen reader says a face, a command and the link do when used.
+inline constexpr wchar_t kActionCheck[] = L"チェック";
+inline constexpr wchar_t kActionPress[] = L"押す";
+inline constexpr wchar_t kActionJump[] = L"ジャンプ";
+
 }  // namespace varominea::texts

@@ -4,6 +4,11 @@
 
 namespace varominea {
 
+ScreenRect Intersection(const ScreenRect& a, const ScreenRect& b) {
+  return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+          std::min(a.bottom, b.bottom)};
+}
+
 std::vector<ScreenRect> UncoveredParts(const std::vector<ScreenRect>& monitors,
                                        const ScreenRect& window) {
   std::vector<ScreenRect> parts;
@@ -14,9 +19,7 @@ std::vector<ScreenRect> UncoveredParts(const std::vector<ScreenRect>& monitors,
   };
   for (const ScreenRect& monitor : monitors) {
     if (monitor.empty()) continue;
-    const ScreenRect shared{std::max(monitor.left, window.left), std::max(monitor.top, window.top),
-                            std::min(monitor.right, window.right),
-                            std::min(monitor.bottom, window.bottom)};
+    const ScreenRect shared = Intersection(monitor, window);
     if (window.empty() || shared.empty()) {
       add(monitor);
       continue;
@@ -27,6 +30,19 @@ std::vector<ScreenRect> UncoveredParts(const std::vector<ScreenRect>& monitors,
     add({shared.right, shared.top, monitor.right, shared.bottom});
   }
   return parts;
+}
+
+std::vector<ScreenRect> PartsToCover(const std::vector<ScreenRect>& monitors,
+                                     const ScreenRect& primary, const ScreenRect& window) {
+  return UncoveredParts(monitors, Intersection(primary, window));
+}
+
+std::optional<ScreenRect> ClipToPrimary(const ScreenRect& area, const ScreenRect& primary) {
+  const ScreenRect shown = Intersection(area, primary);
+  if (shown == area) return std::nullopt;
+  if (shown.empty()) return ScreenRect{0, 0, 0, 0};
+  return ScreenRect{shown.left - area.left, shown.top - area.top, shown.right - area.left,
+                    shown.bottom - area.top};
 }
 
 }  // namespace varominea

@@ -8,9 +8,13 @@
 
 #include "core/move_detector.h"
 #include "core/placement.h"
+#include "core/steps.h"
+#include "windows/platform/app_win.h"
 #include "windows/platform/cover_win.h"
 #include "windows/platform/form_win.h"
 #include "windows/platform/picture_box_win.h"
+#include "windows/saver/covers.h"
+#include "windows/saver/step_pace.h"
 
 namespace varominea {
 
@@ -58,16 +62,33 @@ class Pelmor_S : public platform::Form {
   const std::vector<std::unique_ptr<platform::CoverWindow>>& covers() const { return covers_; }
 
  protected:
-  // A monitor added, removed or resized while the saver runs is covered anew.
+  // A monitor added, removed, resized or made primary while the saver runs:
+  // the saver moves to the primary and covers the others anew. A move over
+  // the window outside the primary counts as one over a cover.
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
 
  private:
-  // Covers in black what of the desktop the window leaves showing; input
-  // there acts as it does on the window.
+  // The window over the screen from the primary monitor's top-left corner,
+  // many times its size.
+  void PlaceWindow(IgnoringErrors& step, const platform::ScreenMetrics& screen);
+  // Display sized from ImageSize and centred on the primary monitor, and cut
+  // to it where it is larger.
+  void PlaceDisplay(IgnoringErrors& step);
+  // Places both anew on the primary and covers the other monitors again.
+  void DisplayChanged();
+  // Notes the monitors as they are now, before the window is placed for them.
+  void TakeMonitors();
+  // Whether the monitors differ from those the window was placed for.
+  bool MonitorsChanged() const;
+  // Covers in black every monitor but the primary, and what of the primary
+  // the window leaves showing; input there acts as it does on the window.
   void CoverOtherMonitors();
-  // The pointer over a cover, at a screen position: a move as Display would
-  // see it at that point.
+  // The pointer over a cover, or over the window outside the primary, at a
+  // screen position: a move as Display would see it at that point.
   void Cover_MouseMove(POINT screen);
+  // With the animation effects off: waits, serving input, until the step
+  // after the one due at `due` is due, and returns that moment.
+  PaceDuration WaitForNextStep(PaceDuration due);
   void EndSaver();
   // Display's position in the window's client pixels.
   POINT DisplayPosition() const;
@@ -76,11 +97,19 @@ class Pelmor_S : public platform::Form {
 
   MoveDetector move_detector_;
   std::vector<std::unique_ptr<platform::CoverWindow>> covers_;
-  std::vector<RECT> covered_monitors_;  // the monitors the covers were made for
+  // The monitors, and the primary among them, that the window was placed
+  // and the covers were made for.
+  std::vector<RECT> monitors_;
+  ScreenRect primary_{0, 0, 0, 0};
   bool command_line_empty_;
   AreaSize screen_px_{0, 0};
   AreaSize drawing_area_{0, 0};
   std::uint32_t frame_limit_ = 0;
+  // The system's animation effects were off at start: the loop steps once
+  // per refresh of the primary monitor, at most 60 times a second.
+  bool paced_ = false;
+  int refresh_hz_ = 0;
+  bool composed_ = false;
 };
 
 }  // namespace varominea

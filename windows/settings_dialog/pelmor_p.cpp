@@ -114,21 +114,50 @@ Pelmor_P::Pelmor_P(const std::wstring& caption_face)
   lbl_K[0].SetCursor(platform::LoadCursorResource(IDC_BUTTON_HAND));
   lbl_URL.SetCursor(platform::LoadCursorResource(IDC_LINK_HAND));
 
-  // One handler per control array; each receives the element's index.
+  // One handler per control array; each receives the element's index. A
+  // press also takes the keyboard focus there, as a click on a control does.
   for (std::int16_t i = 0; i < 3; ++i) {
     lbl_Opt[static_cast<std::size_t>(i)].OnMouseDown = [this, i](const platform::MouseEvent&) {
+      keyboard_.SetFocus(dialog::Stop::SizeGroup);
       lbl_Opt_MouseDown(i);
     };
   }
   for (std::int16_t i = 0; i < 2; ++i) {
     const auto at = static_cast<std::size_t>(i);
     lbl_Opt_PT[at].OnMouseDown = [this, i](const platform::MouseEvent&) {
+      keyboard_.SetFocus(dialog::Stop::PatternGroup);
       lbl_Opt_PT_MouseDown(i);
     };
-    lbl_K[at].OnMouseDown = [this, i](const platform::MouseEvent&) { lbl_K_MouseDown(i); };
+    lbl_K[at].OnMouseDown = [this, i](const platform::MouseEvent&) {
+      keyboard_.SetFocus(i == 0 ? dialog::Stop::Save : dialog::Stop::Cancel);
+      lbl_K_MouseDown(i);
+    };
     lbl_K[at].OnMouseUp = [this, i](const platform::MouseEvent&) { lbl_K_MouseUp(i); };
   }
-  lbl_URL.OnMouseDown = [this](const platform::MouseEvent&) { lbl_URL_MouseDown(); };
+  lbl_URL.OnMouseDown = [this](const platform::MouseEvent&) {
+    keyboard_.SetFocus(dialog::Stop::Link);
+    Announce();
+    lbl_URL_MouseDown();
+  };
+
+  // The keyboard focus lives on the background box, whose elements the
+  // accessible objects describe.
+  Pic_B.OnGotFocus = [this] {
+    announced_focus_.reset();
+    Announce();
+    focus_cue_.SetShown(keyboard_cues_);
+  };
+  Pic_B.OnLostFocus = [this] { focus_cue_.SetShown(false); };
+  Pic_B.OnGetObject = [this](WPARAM wparam, LPARAM lparam) {
+    return accessible_.Answer(Pic_B.hwnd(), wparam, lparam);
+  };
+}
+
+Pelmor_P::~Pelmor_P() {
+  // The box's window outlives the members its handlers use.
+  Pic_B.OnGotFocus = nullptr;
+  Pic_B.OnLostFocus = nullptr;
+  Pic_B.OnGetObject = nullptr;
 }
 
 void Pelmor_P::LoadDesignPictures() {
@@ -174,6 +203,7 @@ void Pelmor_P::LayOut(int dpi) {
   place(lbl_items_[1], dialog::kLblPatternHeading);
   place(lbl_items_[2], dialog::kLblCredit);
   for (platform::Label* label : Labels()) label->SetFontDpi(dpi);
+  PlaceFocusCue(ShownFaces());
 
   // The cursors at the same density: the button cursor goes to every caption
   // that carries it.
@@ -266,6 +296,15 @@ void Pelmor_P::Form_Load() {
     if (!y) return;
     ZoomOriginY = *y;
   });
+  // Keyboard cues hidden, so the dialog shows as designed until the
+  // keyboard moves the focus in it, unless the user has asked the system to
+  // show them always.
+  step([&] {
+    BOOL always = FALSE;
+    SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &always, 0);
+    SetKeyboardCues(always != FALSE);
+    Announce();
+  });
   // The opening animation, to the rectangle the window is shown in.
   step([&] { ZoomOpen(hwnd()); });
 }
@@ -318,6 +357,7 @@ void Pelmor_P::lbl_Opt_MouseDown(std::int16_t index) {
   Img_SR[static_cast<std::size_t>(index)].SetPicture(Img_On_Y.picture());
   ImageSize = index;
   image_size_picked_ = true;
+  Announce();
 }
 
 void Pelmor_P::lbl_Opt_PT_MouseDown(std::int16_t index) {
@@ -325,10 +365,12 @@ void Pelmor_P::lbl_Opt_PT_MouseDown(std::int16_t index) {
   Img_PT[static_cast<std::size_t>(index ^ 1)].SetPicture(Img_Off.picture());
   ProcPattern = index;
   proc_pattern_picked_ = true;
+  Announce();
 }
 
 void Pelmor_P::lbl_K_MouseDown(std::int16_t index) {
   Img_K[static_cast<std::size_t>(index)].SetPicture(Img_On_Y.picture());
+  Announce();
 }
 
 void Pelmor_P::lbl_K_MouseUp(std::int16_t index) {
@@ -360,27 +402,32 @@ void Pelmor_P::lbl_URL_MouseDown() {
   step([] { platform::SetAppCursor(nullptr); });
 }
 
-void Pelmor_P::Form_KeyDown(std::int16_t key_code, std::int16_t shift) {
-  // With Alt held the keys belong to the system (Alt+F4 closes through it).
-  constexpr std::int16_t kAlt = 4;
-  if ((shift & kAlt) != 0 || key_command_run_) return;
-  if (key_code == VK_RETURN || key_code == VK_ESCAPE) {
-    // A repeat of the key while the command runs does not run it again.
-    key_command_run_ = true;
-    lbl_K_MouseUp(key_code == VK_RETURN ? 0 : 1);
-  }
-}
-
 void Pelmor_P::Form_Unload(std::int16_t& /*cancel*/) {
   ZoomClose(hwnd());
 }
 
 LRESULT Pelmor_P::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_DPICHANGED) {
-    DpiChanged(HIWORD(wparam), reinterpret_cast<const RECT*>(lparam));
-    return 0;
+  switch (message) {
+    case WM_DPICHANGED:
+      DpiChanged(HIWORD(wparam), reinterpret_cast<const RECT*>(lparam));
+      return 0;
+    case WM_SETFOCUS:
+      Pic_B.SetFocus();
+      return 0;
+    case WM_UPDATEUISTATE:
+      // The system's word on the keyboard cues, where it keeps them.
+      if ((HIWORD(wparam) & UISF_HIDEFOCUS) != 0) {
+        if (LOWORD(wparam) == UIS_SET) keyboard_cues_ = false;
+        if (LOWORD(wparam) == UIS_CLEAR) keyboard_cues_ = true;
+        focus_cue_.SetShown(keyboard_cues_ && Pic_B.focused());
+      }
+      return Form::HandleMessage(message, wparam, lparam);
+    case kDefaultActionMessage:
+      DefaultAction(static_cast<int>(wparam));
+      return 0;
+    default:
+      return Form::HandleMessage(message, wparam, lparam);
   }
-  return Form::HandleMessage(message, wparam, lparam);
 }
 
 void Pelmor_P::DpiChanged(int dpi, const RECT* suggested) {

@@ -5,25 +5,34 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/shared_values.h"
+#include "windows/platform/accessible_win.h"
+#include "windows/platform/focus_rect_win.h"
 #include "windows/platform/form_win.h"
 #include "windows/platform/handles_win.h"
 #include "windows/platform/image_win.h"
 #include "windows/platform/label_win.h"
 #include "windows/platform/picture_box_win.h"
 #include "windows/platform/picture_win.h"
+#include "windows/settings_dialog/accessible_tree.h"
+#include "windows/settings_dialog/keyboard.h"
 #include "windows/settings_dialog/layout.h"
 
 namespace varominea {
 
-class Pelmor_P : public platform::Form {
+// Usable by keyboard (Tab between the groups, the commands and the link,
+// arrows inside a group) and described to screen readers; both act through
+// the same handlers as the mouse.
+class Pelmor_P : public platform::Form, private platform::AccessibleSource {
  public:
   // The captions are drawn in the designed face where it is installed, else
   // in a Japanese interface face the system has.
   Pelmor_P();
+  ~Pelmor_P() override;
 
   // Controls on the window.
   platform::PictureBox Pic_B;    // background box holding everything visible
@@ -45,14 +54,22 @@ class Pelmor_P : public platform::Form {
  protected:
   void Form_Load() override;
   void Form_Unload(std::int16_t& cancel) override;
-  // Enter saves and closes as the save command does; Escape closes as the
-  // cancel command does.
+  // The keys of the focus stops (see dialog::Keyboard); Enter saves and
+  // closes as the save command does, Escape closes as the cancel command
+  // does.
   void Form_KeyDown(std::int16_t key_code, std::int16_t shift) override;
-  // A move to a monitor of another density lays the dialog out again.
+  void Form_KeyUp(std::int16_t key_code, std::int16_t shift) override;
+  // A move to a monitor of another density lays the dialog out again; the
+  // focus goes on to the background box, which holds the elements; the
+  // keyboard cues show as the system's state of them says.
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
 
  private:
   explicit Pelmor_P(const std::wstring& caption_face);
+
+  // A screen reader's request for an element's default action, carried out
+  // from the message loop once the request has been answered.
+  static constexpr UINT kDefaultActionMessage = WM_APP + 1;
 
   // Places and sizes every control, the captions' fonts, the tile and the
   // cursors for a display of that density (the layout scaled from 96 dpi).
@@ -75,6 +92,22 @@ class Pelmor_P : public platform::Form {
   void lbl_K_MouseUp(std::int16_t index);
   void lbl_URL_MouseDown();
 
+  // The keyboard and the screen reader.
+  void Act(const dialog::KeyAction& action);
+  dialog::Faces ShownFaces() const;
+  std::optional<dialog::Element> FocusedNow(const dialog::Faces& faces) const;
+  // Moves the focus cue to the focused element and tells screen readers of
+  // every change of focus or lit face since the last call.
+  void Announce();
+  void PlaceFocusCue(const dialog::Faces& faces);
+  // Whether the focus cue shows while the box has the focus; the system is
+  // told too, and its own word (WM_UPDATEUISTATE) is followed.
+  void SetKeyboardCues(bool shown);
+  void DefaultAction(int id);
+  std::optional<platform::AccessibleNode> AccessibleNodeOf(int id) override;
+  std::optional<int> AccessibleFocus() override;
+  bool AccessibleDefaultAction(int id) override;
+
   // The pictures the window holds before it is loaded: the two face pictures
   // and the tile in Pic_Mbl's retained image.
   void LoadDesignPictures();
@@ -94,6 +127,15 @@ class Pelmor_P : public platform::Form {
   bool image_size_picked_ = false;
   bool proc_pattern_picked_ = false;
   bool key_command_run_ = false;  // a command key acts once
+
+  dialog::Keyboard keyboard_;
+  bool keyboard_cues_ = false;
+  // Drawn above every caption, so added after them.
+  platform::FocusRect focus_cue_{Pic_B};
+  platform::AccessibleServer accessible_{*this};
+  // What screen readers were last told.
+  dialog::Faces announced_faces_;
+  std::optional<dialog::Element> announced_focus_;
 };
 
 }  // namespace varominea
