@@ -11,7 +11,9 @@
 # code address in each program, signed or not, that resolves to a source
 # line through the symbols zip.
 #   build_test.sh SOURCE_DIR WORK_DIR    (leaves the package in WORK_DIR/dist,
-#                                         the signed one in WORK_DIR/signed and
+#                                         the signed one in WORK_DIR/signed, its
+#                                         uninstaller in
+#                                         WORK_DIR/signed-uninstaller.exe and
 #                                         its CA in WORK_DIR/ca/ca.crt)
 set -euo pipefail
 export LC_ALL=C
@@ -68,6 +70,9 @@ signed="$work/signed"
 export VAROMINEA_SIGN_PKCS12="$ca/signer.p12" VAROMINEA_SIGN_PASSWORD_FILE="$ca/password" \
   VAROMINEA_SIGN_CA="$ca/ca.crt"
 "$src/tools/package.sh" --build "$work/build" --out "$signed"
+# The uninstaller the installer holds, kept before the refused runs below
+# make the stage again.
+cp "$work/build/package-stage/installer/uninstall.exe" "$work/signed-uninstaller.exe"
 (umask 077 && cd "$copy" && TZ=Asia/Tokyo SOURCE_DATE_EPOCH="$epoch" bash tools/package.sh --out "$copy/signed")
 same_releases "$signed" "$copy/signed"
 
@@ -76,11 +81,11 @@ version="$(<"$work/build/package-x64/varominea-version.txt")"
 name="Varominea-$version"
 deb="varominea_${version}_amd64.deb"
 # The five Windows programs verify: both in the zip, the uninstaller that
-# went into the installer (its copy in the stage), the installer. The
+# went into the installer (its copy from the stage), the installer. The
 # unsigned release carries no signature; a changed byte breaks one.
 unzip -q "$signed/$name-windows.zip" x64/Varominea.scr x86/Varominea.scr -d "$work/unpacked-signed"
 for program in "$work/unpacked-signed"/x64/Varominea.scr "$work/unpacked-signed"/x86/Varominea.scr \
-  "$work/build/package-stage/installer/uninstall.exe" "$signed/$name-setup.exe"; do
+  "$work/signed-uninstaller.exe" "$signed/$name-setup.exe"; do
   osslsigncode verify -in "$program" -CAfile "$ca/ca.crt" >"$work/verify.txt" 2>&1 ||
     fail "${program#"$work"/} does not verify: $(grep -m1 -i 'error\|fail' "$work/verify.txt")"
 done
