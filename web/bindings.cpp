@@ -1,7 +1,9 @@
 // The functions the pages call: one started saver per page, its picture in
-// the module's memory for the canvas to read, and the drawing area.
+// the module's memory for the canvas to read, and how a canvas shows it.
 #include <emscripten/emscripten.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -10,6 +12,9 @@
 namespace {
 
 std::unique_ptr<varominea::web::FrameSource> running;
+
+constexpr std::size_t kMaxRuns = varominea::kPictureSide;
+constexpr std::size_t kLayoutWords = 10 + 2 * 3 * kMaxRuns;
 
 }  // namespace
 
@@ -29,14 +34,36 @@ EMSCRIPTEN_KEEPALIVE void varominea_step() {
   if (running) running->Step();
 }
 
-// The drawing area for a canvas of width x height and ImageSize `size`,
-// written to out[0..3] as left, top, width, height (all 0 for no area).
-EMSCRIPTEN_KEEPALIVE void varominea_area(int width, int height, int size, std::int32_t* out) {
-  const auto area = varominea::web::AreaFor(width, height, static_cast<std::int16_t>(size));
-  out[0] = area.left;
-  out[1] = area.top;
-  out[2] = area.width;
-  out[3] = area.height;
+// How a canvas of width x height shows the picture with ImageSize `size`
+// (varominea::web::LayoutCanvas), written to `out`, which holds
+// kLayoutWords words: the area's left, top, width and height (all 0 for no
+// area); the visible part's left, top, width and height; the number of
+// column runs and of row runs; then each column run and each row run as
+// picture column (or row), first pixel, pixel count.
+EMSCRIPTEN_KEEPALIVE void varominea_layout(int width, int height, int size, std::int32_t* out) {
+  const auto layout = varominea::web::LayoutCanvas(width, height, static_cast<std::int16_t>(size));
+  const auto& a = layout.area;
+  for (const int word : {a.left, a.top, a.width, a.height, layout.visible_left, layout.visible_top,
+                         layout.visible_width, layout.visible_height}) {
+    *out++ = word;
+  }
+  // A run per picture column or row at most, as the maps never go back.
+  const auto columns = std::min(layout.columns.size(), kMaxRuns);
+  const auto rows = std::min(layout.rows.size(), kMaxRuns);
+  *out++ = static_cast<std::int32_t>(columns);
+  *out++ = static_cast<std::int32_t>(rows);
+  for (const auto* runs : {&layout.columns, &layout.rows}) {
+    for (std::size_t i = 0; i < std::min(runs->size(), kMaxRuns); ++i) {
+      *out++ = (*runs)[i].picture;
+      *out++ = (*runs)[i].begin;
+      *out++ = (*runs)[i].count;
+    }
+  }
+}
+
+// The words varominea_layout writes at most.
+EMSCRIPTEN_KEEPALIVE int varominea_layout_words() {
+  return static_cast<int>(kLayoutWords);
 }
 
 // N frames as fast as they go, for the benchmark page.

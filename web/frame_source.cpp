@@ -1,5 +1,8 @@
 #include "web/frame_source.h"
 
+#include <optional>
+
+#include "core/frame_layout.h"
 #include "core/pixel_format.h"
 
 namespace varominea::web {
@@ -14,10 +17,40 @@ PixelTable PaletteRgba(const DibHeaderRecord& palette) {
   return table;
 }
 
+// Appends pixel `at` showing `picture` to the runs: it lengthens the last run
+// when that shows the same.
+void Extend(std::vector<PictureRun>& runs, int picture, int at) {
+  if (!runs.empty() && runs.back().picture == picture) {
+    ++runs.back().count;
+  } else {
+    runs.push_back({picture, at, 1});
+  }
+}
+
 }  // namespace
 
-PlacedArea AreaFor(int canvas_width, int canvas_height, std::int16_t image_size) {
-  return CentredAreaFor(canvas_width, canvas_height, image_size).value_or(PlacedArea{});
+CanvasLayout LayoutCanvas(int canvas_width, int canvas_height, std::int16_t image_size) {
+  const FrameLayout frame = LayoutFrame(canvas_width, canvas_height, image_size);
+  CanvasLayout layout;
+  layout.area = {frame.area_left, frame.area_top, frame.area_width, frame.area_height};
+  layout.visible_left = frame.visible_left;
+  layout.visible_top = frame.visible_top;
+  layout.visible_width = frame.visible_width;
+  layout.visible_height = frame.visible_height;
+  if (frame.visible_width <= 0 || frame.visible_height <= 0) return layout;
+  const FrameBlit blit = FrameBlitFor(static_cast<std::int16_t>(frame.area_width),
+                                      static_cast<std::int16_t>(frame.area_height));
+  for (int x = frame.visible_left; x < frame.visible_left + frame.visible_width; ++x) {
+    // Picture column s shows field column s; column 0 is the left strip.
+    Extend(layout.columns, FieldColumnAt(blit, x - frame.area_left).value_or(0), x);
+  }
+  for (int y = frame.visible_top; y < frame.visible_top + frame.visible_height; ++y) {
+    // Picture row q shows field row kPictureSide - 1 - q; rows
+    // kPictureSide - 2 and below are the bottom strip.
+    const std::optional<int> row = FieldRowAt(blit, y - frame.area_top);
+    Extend(layout.rows, row ? kPictureSide - 1 - *row : kPictureSide - 2, y);
+  }
+  return layout;
 }
 
 std::unique_ptr<FrameSource> FrameSource::Start(std::int16_t proc_pattern,

@@ -44,6 +44,16 @@
   const live = document.getElementById('live');
   const play = document.getElementById('play');
   const calm = matchMedia('(prefers-reduced-motion: reduce)').matches;
+  // Without WebAssembly (locked-down browser modes may leave a page without
+  // it) the saver cannot run: the page says so in the picture's place and
+  // offers neither the picture's button nor full screen; the rest works.
+  const canRun = typeof WebAssembly === 'object';
+  if (!canRun) {
+    live.hidden = true;
+    play.hidden = true;
+    document.getElementById('no-wasm').hidden = false;
+    document.getElementById('fullscreen').disabled = true;
+  }
   // With reduced motion the picture stands still until the visitor starts it.
   let running = !calm;
 
@@ -54,7 +64,7 @@
     return `?pattern=${choice('pattern')}&size=${choice('size')}${extra}`;
   }
   function showLive() {
-    live.src = `saver.html${query(`&embed=1&screen=1280x720&run=${running ? 1 : 0}`)}`;
+    if (canRun) live.src = `saver.html${query(`&embed=1&screen=1280x720&run=${running ? 1 : 0}`)}`;
     document.getElementById('saver-link').href = `saver.html${query('')}`;
   }
   function showPlayState() {

@@ -3,12 +3,14 @@
 //   node browser_test.mjs saver|home --site DIR --check FRAME_CHECK.js --work DIR --npm DIR
 // saver: saver.html for both patterns and the three sizes, each picture read
 // back and checked cell by cell by FRAME_CHECK, twice, and the frame number
-// must have moved on between the two; then a resized window.
+// must have moved on between the two; still pictures compared whole with the
+// core's frame; query values it does not know; a screen wider than a canvas
+// can be; then a resized window.
 // home: index.html loads with no script error and no request to another
 // host; its controls switch the live picture's pattern and size, the
 // language switch the page's language; a reduced-motion visitor's picture
 // waits for a click; the full-screen button opens saver.html over the page
-// and a key ends it.
+// and a key ends it; without WebAssembly both pages say so.
 import { execFileSync, spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import zlib from 'node:zlib';
@@ -122,12 +124,17 @@ async function readBack(page, file) {
   return { width, height };
 }
 
+// FRAME_CHECK over one picture: whether it passes, and what it printed.
+function runCheck(args) {
+  const r = spawnSync('node', [opt.check, ...args].map(String), { encoding: 'utf8' });
+  return { passes: r.status === 0, out: r.stdout,
+           report: (r.stdout + r.stderr).replace(/\n/g, '; ') };
+}
+
 // The shared cell check over one picture: its frame numbers, or null.
 function check(file, area, pattern) {
-  const r = spawnSync('node', [opt.check, file, area.left, area.top, area.width, area.height,
-                               pattern].map(String), { encoding: 'utf8' });
-  const frames = /frames(.*)/.exec(r.stdout)?.[1].trim() ?? '';
-  return { passes: r.status === 0, frames, report: (r.stdout + r.stderr).replace(/\n/g, '; ') };
+  const r = runCheck([file, area.left, area.top, area.width, area.height, pattern]);
+  return { ...r, frames: /frames(.*)/.exec(r.out)?.[1].trim() ?? '' };
 }
 
 const sleep = (ms) => new Promise((done) => setTimeout(done, ms));
@@ -203,6 +210,65 @@ async function saverSuite() {
       await page.close();
     }
   }
+
+  // Still squares compared whole with the frame the core draws for the other
+  // front ends, where pixel centres fall exactly on cell boundaries (columns
+  // 62, 187, ... of a 1000-pixel area, a row in every 175 of a 700-pixel one)
+  // as well as between them; cut off at an odd offset too.
+  const sizeNumbers = { full: 0, '800x600': 1, '640x480': 2 };
+  for (const look of [{ w: 1000, h: 700, size: 'full' }, { w: 1000, h: 700, size: '800x600' },
+                      { w: 775, h: 545, size: '800x600' }]) {
+    const page = await browser.newPage();
+    await page.setViewport({ width: look.w, height: look.h });
+    await page.goto(url('saver.html', `?embed=1&run=0&size=${look.size}`));
+    await page.waitForFunction(() => document.documentElement.dataset.ready === '1',
+                               { timeout: kStartWait });
+    const file = path.join(work, `still-${look.size}-${look.w}x${look.h}.ppm`);
+    await readBack(page, file);
+    const r = runCheck([file, 'still', sizeNumbers[look.size]]);
+    expect(r.passes, `still ${look.size} in ${look.w} x ${look.h} is the core's frame: ${r.report}`);
+    await page.close();
+  }
+
+  // Query values the page does not know are ignored: the window's size, squares, full size.
+  for (const q of ['screen=00x00', 'screen=0000x0000', 'pattern=constructor&size=__proto__']) {
+    const page = await browser.newPage();
+    await page.setViewport({ width: 640, height: 480 });
+    const errors = [];
+    page.on('pageerror', (e) => errors.push(String(e)));
+    await page.goto(url('saver.html', `?embed=1&${q}`));
+    const state = await until(async () => {
+      const s = await page.evaluate(() => window.varomineaSaver);
+      return (errors.length > 0 || s.frames > 2) && s;
+    }, kStartWait);
+    expect(errors.length === 0 && state?.frames > 2 && state.width === 640 &&
+           state.pattern === 'square' && state.size === 0,
+           `saver.html?${q} runs as without it (${JSON.stringify(state)} ${errors.join(' ')})`);
+    await page.close();
+  }
+
+  // A screen wider than the browser's canvases (66,000 device pixels): the
+  // canvas holds it at a fraction and the page enlarges it, instead of a
+  // canvas that stays transparent.
+  const wide = await browser.newPage();
+  await wide.setViewport({ width: 22000, height: 10, deviceScaleFactor: 3 });
+  await wide.goto(url('saver.html', '?embed=1'));
+  await wide.waitForFunction(() => window.varomineaSaver?.frames > 2, { timeout: kStartWait });
+  const held = await wide.evaluate(() => {
+    const { area, reduction = 1 } = window.varomineaSaver;
+    const canvas = document.getElementById('screen');
+    const row = canvas.getContext('2d').getImageData(0, canvas.height >> 1,
+                                                     Math.floor(area.width / reduction), 1).data;
+    let clear = 0, coloured = 0;
+    for (let i = 0; i < row.length; i += 4) {
+      if (row[i + 3] !== 255) ++clear;
+      else if (row[i] || row[i + 1] || row[i + 2]) ++coloured;
+    }
+    return { reduction, clear, coloured, shown: canvas.getBoundingClientRect().width };
+  });
+  expect(held.clear === 0 && held.coloured > 1000 && held.shown === 22000,
+         `a 66,000-pixel screen is drawn (${JSON.stringify(held)})`);
+  await wide.close();
 
   // A resized window: laid out again at once, no reload.
   const page = await browser.newPage();
@@ -332,6 +398,34 @@ async function homeSuite() {
   await calm.click('#play');
   expect(await until(async () => (await calmState()) > 0, kFrameWait), 'and runs after a click');
   await calm.close();
+
+  // Without WebAssembly (as locked-down modes leave a page): both pages say
+  // so, with no script error, and the home page's language switch still works.
+  const bare = await browser.newPage();
+  const bareErrors = [];
+  bare.on('console', (m) => { if (m.type() === 'error') bareErrors.push(m.text()); });
+  bare.on('pageerror', (e) => bareErrors.push(String(e)));
+  await bare.evaluateOnNewDocument(() => { delete globalThis.WebAssembly; });
+  await bare.goto(url('index.html'), { waitUntil: 'load' });
+  const told = (language) => bare.evaluate((language) => {
+    const note = document.querySelector(`#no-wasm [lang=${language}]`);
+    return { text: note?.checkVisibility() ? note.innerText : '',
+             play: document.getElementById('play').checkVisibility() };
+  }, language);
+  const en = await told('en');
+  await bare.click('#language button[data-lang=ja]');
+  const jaNote = await told('ja');
+  expect(/WebAssembly/.test(en.text) && /WebAssembly/.test(jaNote.text) && !en.play,
+         `without WebAssembly the home page says so (${JSON.stringify([en, jaNote])})`);
+  await bare.goto(url('saver.html'));
+  const saverTold = await bare.waitForFunction(() => {
+    const note = document.querySelector('#unavailable [lang=en]');
+    return document.documentElement.dataset.ready === 'unavailable' && note.checkVisibility() &&
+           note.innerText;
+  }, { timeout: kFrameWait }).then((h) => h.jsonValue(), () => '');
+  expect(/WebAssembly/.test(saverTold), `and so does the saver page (${saverTold})`);
+  expect(bareErrors.length === 0, `with no script error: ${bareErrors.join(' | ')}`);
+  await bare.close();
 
   // A phone's width: nothing wider than the screen.
   const phone = await browser.newPage();

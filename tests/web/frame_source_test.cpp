@@ -78,7 +78,7 @@ TEST(WebFrameTest, AreaIsCentredAsTheSaverPlacesItsDisplay) {
       {1000, 700, -1, 0, 0, 0, 0},
   };
   for (const auto& c : cases) {
-    const auto a = varominea::web::AreaFor(c.width, c.height, c.size);
+    const auto a = varominea::web::LayoutCanvas(c.width, c.height, c.size).area;
     EXPECT_EQ((std::array{a.left, a.top, a.width, a.height}), (std::array{c.left, c.top, c.w, c.h}))
         << c.width << " x " << c.height << " size " << c.size;
   }
