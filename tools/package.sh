@@ -10,7 +10,10 @@
 #   DIR/SHA256SUMS                       of the three
 #   DIR/varominea_<version>_amd64.deb    the Linux saver for Debian (tools/package-deb.sh)
 #   DIR/Varominea-<version>-site.zip     the home page, listing these files
-# and SHA256SUMS, last, covers every file in DIR.
+#   DIR/winget/                          the winget manifest of the installer
+# and SHA256SUMS, last, covers every file of the release. The files are made
+# in BUILD/package-out and moved into DIR only when all of them are there,
+# so a failed run leaves DIR as it was.
 #
 # --out defaults to dist/, --build to build/ (the package builds use
 # build/package-x64 and build/package-x86, apart from the test presets). The
@@ -21,6 +24,12 @@
 # VAROMINEA_REPRODUCIBLE (no build paths, no link time), and every time
 # stamp in the archives and the installer is SOURCE_DATE_EPOCH, by default
 # the time of the last commit.
+#
+# Signing (docs/building.md): with VAROMINEA_SIGN_PKCS12 and
+# VAROMINEA_SIGN_PASSWORD_FILE set, both programs, the uninstaller and the
+# installer are signed (tools/sign-pe.sh, which lists the other settings),
+# with the source date as the signing time. VAROMINEA_RELEASE_URL names the
+# folder the release files are served from, for the winget manifest.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 out="$root/dist"
@@ -39,6 +48,16 @@ cd "$root"
 
 bash tools/setup.sh
 
+signing=""
+if [[ -n "${VAROMINEA_SIGN_PKCS12:-}${VAROMINEA_SIGN_PASSWORD_FILE:-}" ]]; then
+  signing=1
+fi
+release_url="${VAROMINEA_RELEASE_URL:-}"
+if [[ -n "$release_url" && ! "$release_url" =~ ^https?://[^[:space:]]+$ ]]; then
+  echo "package: VAROMINEA_RELEASE_URL is not an http(s) address: $release_url" >&2
+  exit 1
+fi
+
 if [[ -z "${SOURCE_DATE_EPOCH:-}" ]]; then
   SOURCE_DATE_EPOCH="$(git -C "$root" log -1 --format=%ct 2>/dev/null)" || {
     echo "package: not a git checkout; set SOURCE_DATE_EPOCH" >&2
@@ -52,6 +71,18 @@ fi
 # machine. File modes in the zips come from the umask.
 export SOURCE_DATE_EPOCH TZ=UTC LC_ALL=C
 umask 022
+if [[ -n "$signing" ]]; then
+  export VAROMINEA_SIGN_LOG="$build/package-sign.log"
+  : >"$VAROMINEA_SIGN_LOG"
+  bash tools/sign-pe.sh --check
+fi
+sign() { bash "$root/tools/sign-pe.sh" "$@"; }
+
+# Everything is made here first; see the end.
+made="$build/package-out"
+rm -rf "$made"
+mkdir -p "$made"
+trap 'rm -rf "$made"' EXIT
 
 declare -A triple=([x64]=x86_64-w64-mingw32 [x86]=i686-w64-mingw32)
 for arch in x64 x86; do
@@ -78,6 +109,8 @@ for arch in x64 x86; do
   "$objcopy" --only-keep-debug "$build/package-$arch/Varominea.scr" "$debug"
   "$objcopy" --strip-all --add-gnu-debuglink="$debug" \
     "$build/package-$arch/Varominea.scr" "$stage/windows/$arch/Varominea.scr"
+  # The signature goes after the sections; the debug link stays valid.
+  [[ -z "$signing" ]] || sign --as "the $arch Varominea.scr" "$stage/windows/$arch/Varominea.scr"
 done
 # Texts for Windows users: CRLF, and a byte-order mark so that every editor
 # reads the Japanese as UTF-8.
@@ -92,24 +125,36 @@ cp windows/resources/installer.bmp "$stage/installer/"
 find "$stage" -type d -exec chmod 755 {} + -o -type f -exec chmod 644 {} +
 find "$stage" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
 
-rm -f "$out/$name"-{setup.exe,windows.zip,symbols.zip} "$out/SHA256SUMS"
 # Sorted entries, no directory entries, no extra fields (owner, Unix times).
 make_zip() {
   (cd "$1" && find . -type f | sed 's|^\./||' | sort | zip -X -D -9 -q "$2" -@)
 }
-make_zip "$stage/windows" "$out/$name-windows.zip"
-make_zip "$stage/symbols" "$out/$name-symbols.zip"
+make_zip "$stage/windows" "$made/$name-windows.zip"
+make_zip "$stage/symbols" "$made/$name-symbols.zip"
 
+# Signed, the uninstaller is signed before makensis puts it into the
+# installer (a copy stays in the stage for the package tests), then the
+# installer itself.
+nsis_signing=()
+if [[ -n "$signing" ]]; then
+  signer="bash \"$root/tools/sign-pe.sh\""
+  nsis_signing=(
+    "-DSIGN_UNINSTALLER=$signer --as \"the uninstaller\" --copy \"$stage/installer/uninstall.exe\""
+    "-DSIGN_INSTALLER=$signer --as \"the installer\"")
+fi
 makensis -V2 -WX -DVERSION="$version" -DSCR="$stage/windows/x64/Varominea.scr" \
   -DLICENSE="$stage/windows/LICENSE.txt" -DICON="$root/windows/resources/varominea.ico" \
-  -DPICTURE="$stage/installer/installer.bmp" -DOUTFILE="$out/$name-setup.exe" windows/installer/varominea.nsi
+  -DPICTURE="$stage/installer/installer.bmp" -DOUTFILE="$made/$name-setup.exe" \
+  "${nsis_signing[@]}" windows/installer/varominea.nsi
 
-(cd "$out" && sha256sum "$name-setup.exe" "$name-windows.zip" "$name-symbols.zip" >SHA256SUMS)
-echo "=== package: $out"
-(cd "$out" && ls -l "$name"-* SHA256SUMS && cat SHA256SUMS)
+bash tools/winget-manifest.sh "$made/winget" "$version" "$made/$name-setup.exe" "$release_url"
+
+(cd "$made" && sha256sum "$name-setup.exe" "$name-windows.zip" "$name-symbols.zip" >SHA256SUMS)
+echo "=== package: $made"
+(cd "$made" && ls -l "$name"-* SHA256SUMS && cat SHA256SUMS)
 echo "stripped x64 Varominea.scr: $(stat -c %s "$stage/windows/x64/Varominea.scr") bytes"
 
-bash tools/package-deb.sh --out "$out" --build "$build"
+bash tools/package-deb.sh --out "$made" --build "$build"
 
 # The home page (the web build) lists the files above with their sizes and
 # checksums; it goes into a zip of its own.
@@ -118,16 +163,25 @@ export NODE_PATH=/usr/share/nodejs
 cmake -S "$root" -B "$build/package-web" \
   --toolchain /usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake \
   -DCMAKE_BUILD_TYPE=Release -DVAROMINEA_WERROR=ON -DBUILD_TESTING=OFF \
-  -DVAROMINEA_RELEASE_DIR="$out" >/dev/null
+  -DVAROMINEA_RELEASE_DIR="$made" >/dev/null
 cmake --build "$build/package-web" -j "$(nproc)" --target varominea_site
 rm -rf "$stage/site"
 cp -r "$build/package-web/site" "$stage/site"
 find "$stage/site" -type d -exec chmod 755 {} + -o -type f -exec chmod 644 {} +
 find "$stage/site" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
-rm -f "$out/$name-site.zip"
-make_zip "$stage/site" "$out/$name-site.zip"
+make_zip "$stage/site" "$made/$name-site.zip"
 
-(cd "$out" && find . -maxdepth 1 -type f ! -name SHA256SUMS -printf '%f\n' | sort |
+(cd "$made" && find . -type f ! -name SHA256SUMS -printf '%P\n' | sort |
   xargs -d '\n' sha256sum >SHA256SUMS)
+
+# All made: the release replaces its earlier files in the output folder.
+for f in "$made"/*; do
+  rm -rf "${out:?}/${f##*/}"
+done
+mv "$made"/* "$out"/
 echo "=== package: SHA256SUMS"
 cat "$out/SHA256SUMS"
+if [[ -z "$release_url" ]]; then
+  echo "package: warning: $out/winget is not ready to submit: VAROMINEA_RELEASE_URL is not set," \
+    "so its InstallerUrl is a placeholder" >&2
+fi

@@ -14,7 +14,7 @@ packages=(
   libjpeg62-turbo-dev
   libx11-dev libxext-dev xscreensaver xscreensaver-data lintian dpkg-dev file
   appstream desktop-file-utils libglib2.0-bin
-  nsis zip unzip
+  nsis zip unzip osslsigncode openssl python3-yaml
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   libxrender-dev pkg-config libwayland-dev wayland-protocols sway swayidle grim wtype weston
   emscripten chromium webp

@@ -1,11 +1,18 @@
 #!/bin/bash
 # The release package, built twice: once from this tree and once from a copy
 # of it elsewhere, later, in another time zone and with another umask. Both
-# must be the same byte for byte. Then the first one's contents: the three
-# files and their checksums, the zips' entries, stripped programs under
-# 1 MiB that name no build folder, and a code address in each program that
-# resolves to a source line through the symbols zip.
-#   build_test.sh SOURCE_DIR WORK_DIR    (leaves the package in WORK_DIR/dist)
+# must be the same byte for byte. Then both once more, signed with a
+# throwaway certificate (the same builds, so it takes seconds): the same
+# again, and every program verifies against its CA, a changed byte does not;
+# a wrong password, an unreadable or expired certificate and a failed verify
+# each stop the release with one line and leave the earlier one untouched.
+# Then the first one's contents: the files and their checksums, the zips'
+# entries, stripped programs under 1 MiB that name no build folder, and a
+# code address in each program, signed or not, that resolves to a source
+# line through the symbols zip.
+#   build_test.sh SOURCE_DIR WORK_DIR    (leaves the package in WORK_DIR/dist,
+#                                         the signed one in WORK_DIR/signed and
+#                                         its CA in WORK_DIR/ca/ca.crt)
 set -euo pipefail
 export LC_ALL=C
 src="$1" work="$2"
@@ -23,21 +30,99 @@ mkdir -p "$copy"
   while IFS= read -r -d '' f; do [[ -e "$f" ]] && printf '%s\0' "$f"; done |
   xargs -0 cp --parents -t "$copy")
 (umask 077 && cd "$copy" && TZ=Asia/Tokyo SOURCE_DATE_EPOCH="$epoch" bash tools/package.sh)
-[[ "$(ls "$work/dist")" == "$(ls "$copy/dist")" ]] || fail "the two builds made different files"
-for f in "$work/dist"/*; do
-  cmp "$f" "$copy/dist/${f##*/}" || fail "${f##*/} differs between the two builds"
+same_releases() {
+  [[ "$(cd "$1" && find . | sort)" == "$(cd "$2" && find . | sort)" ]] ||
+    fail "the two builds made different files in ${1##*/}"
+  local f
+  while IFS= read -r f; do
+    cmp "$1/$f" "$2/$f" || fail "$f differs between the two builds of ${1##*/}"
+  done < <(cd "$1" && find . -type f)
+}
+same_releases "$work/dist" "$copy/dist"
+
+# A throwaway CA and a code-signing certificate it issued, in a PKCS#12 file
+# with its password in a file; an expired one, and another CA.
+ca="$work/ca"
+mkdir -p "$ca"
+certificate() { # NAME DAYS ISSUER
+  openssl req -newkey rsa:2048 -nodes -keyout "$ca/$1.key" -subj "/CN=Varominea test $1" \
+    -out "$ca/$1.csr" 2>/dev/null
+  printf 'basicConstraints=CA:FALSE\nkeyUsage=critical,digitalSignature\nextendedKeyUsage=codeSigning\n' \
+    >"$ca/leaf.ext"
+  openssl x509 -req -in "$ca/$1.csr" -CA "$ca/$3.crt" -CAkey "$ca/$3.key" -set_serial "0x$RANDOM$RANDOM" \
+    -days "$2" -extfile "$ca/leaf.ext" -out "$ca/$1.crt" 2>/dev/null
+  openssl pkcs12 -export -inkey "$ca/$1.key" -in "$ca/$1.crt" -certfile "$ca/$3.crt" \
+    -passout "file:$ca/password" -out "$ca/$1.p12"
+}
+for authority in ca other-ca; do
+  openssl req -x509 -newkey rsa:2048 -nodes -keyout "$ca/$authority.key" -out "$ca/$authority.crt" \
+    -days 30 -subj "/CN=Varominea test $authority" -addext basicConstraints=critical,CA:TRUE \
+    -addext keyUsage=critical,keyCertSign,cRLSign 2>/dev/null
 done
+echo "a password for the test" >"$ca/password"
+echo "not the password" >"$ca/wrong-password"
+certificate signer 30 ca
+certificate expired -1 ca
+
+signed="$work/signed"
+export VAROMINEA_SIGN_PKCS12="$ca/signer.p12" VAROMINEA_SIGN_PASSWORD_FILE="$ca/password" \
+  VAROMINEA_SIGN_CA="$ca/ca.crt"
+"$src/tools/package.sh" --build "$work/build" --out "$signed"
+(umask 077 && cd "$copy" && TZ=Asia/Tokyo SOURCE_DATE_EPOCH="$epoch" bash tools/package.sh --out "$copy/signed")
+same_releases "$signed" "$copy/signed"
 
 dist="$work/dist"
 version="$(<"$work/build/package-x64/varominea-version.txt")"
 name="Varominea-$version"
 deb="varominea_${version}_amd64.deb"
+# The five Windows programs verify: both in the zip, the uninstaller that
+# went into the installer (its copy in the stage), the installer. The
+# unsigned release carries no signature; a changed byte breaks one.
+unzip -q "$signed/$name-windows.zip" x64/Varominea.scr x86/Varominea.scr -d "$work/unpacked-signed"
+for program in "$work/unpacked-signed"/x64/Varominea.scr "$work/unpacked-signed"/x86/Varominea.scr \
+  "$work/build/package-stage/installer/uninstall.exe" "$signed/$name-setup.exe"; do
+  osslsigncode verify -in "$program" -CAfile "$ca/ca.crt" >"$work/verify.txt" 2>&1 ||
+    fail "${program#"$work"/} does not verify: $(grep -m1 -i 'error\|fail' "$work/verify.txt")"
+done
+! osslsigncode verify -in "$dist/$name-setup.exe" -CAfile "$ca/ca.crt" >/dev/null 2>&1 ||
+  fail "the unsigned installer verifies"
+# Signing leaves the debug information the programs link to as it was.
+cmp "$dist/$name-symbols.zip" "$signed/$name-symbols.zip" || fail "signing changed the symbols"
+cp "$signed/$name-setup.exe" "$work/changed.exe"
+printf 'x' | dd of="$work/changed.exe" bs=1 seek=20000 conv=notrunc status=none
+! osslsigncode verify -in "$work/changed.exe" -CAfile "$ca/ca.crt" >/dev/null 2>&1 ||
+  fail "the installer with a changed byte verifies"
+
+# What stops a signed release: one line naming the file, a non-zero exit,
+# and the earlier release as it was.
+before="$(cd "$signed" && find . -type f | sort | xargs -d '\n' sha256sum)"
+refused() { # WHAT NAMED VARIABLE=VALUE...
+  local what="$1" named="$2" rc=0
+  shift 2
+  env SOURCE_DATE_EPOCH="$epoch" "$@" "$src/tools/package.sh" --build "$work/build" --out "$signed" \
+    >/dev/null 2>"$work/refused.txt" || rc=$?
+  ((rc != 0)) || fail "$what: package.sh exits 0"
+  [[ "$(wc -l <"$work/refused.txt")" == 1 && "$(<"$work/refused.txt")" == *"$named"* ]] ||
+    fail "$what: package.sh says '$(tr '\n' '|' <"$work/refused.txt")', not one line naming $named"
+  [[ "$(cd "$signed" && find . -type f | sort | xargs -d '\n' sha256sum)" == "$before" ]] ||
+    fail "$what: the signed release in $signed changed"
+  [[ ! -e "$work/build/package-out" ]] || fail "$what: package.sh left $work/build/package-out"
+}
+refused "a wrong password" "$ca/signer.p12" VAROMINEA_SIGN_PASSWORD_FILE="$ca/wrong-password"
+refused "an unreadable certificate file" "$ca/missing.p12" VAROMINEA_SIGN_PKCS12="$ca/missing.p12"
+refused "an expired certificate" "$ca/expired.p12" VAROMINEA_SIGN_PKCS12="$ca/expired.p12"
+refused "a failed verify" "x64 Varominea.scr" VAROMINEA_SIGN_CA="$ca/other-ca.crt"
+unset VAROMINEA_SIGN_PKCS12 VAROMINEA_SIGN_PASSWORD_FILE VAROMINEA_SIGN_CA
+
 expected="$(printf '%s\n' SHA256SUMS "$name-setup.exe" "$name-site.zip" "$name-symbols.zip" \
-  "$name-windows.zip" "$deb")"
-[[ "$(ls "$dist")" == "$expected" ]] || fail "dist holds $(ls "$dist" | tr '\n' ' ')"
-(cd "$dist" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not match"
-[[ "$(awk '{print $2}' "$dist/SHA256SUMS")" == "$(ls "$dist" | grep -vx SHA256SUMS)" ]] ||
-  fail "SHA256SUMS does not list every other file: $(awk '{print $2}' "$dist/SHA256SUMS" | tr '\n' ' ')"
+  "$name-windows.zip" "$deb" winget)"
+winget="$(printf 'winget/Varominea.Varominea%s.yaml\n' .installer .locale.en-US .locale.ja-JP "")"
+for release in "$dist" "$signed"; do
+  [[ "$(ls "$release")" == "$expected" ]] || fail "${release##*/} holds $(ls "$release" | tr '\n' ' ')"
+  (cd "$release" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not match in ${release##*/}"
+  [[ "$(awk '{print $2}' "$release/SHA256SUMS")" == "$(ls "$release" | grep -vx 'SHA256SUMS\|winget')"$'\n'"$winget" ]] ||
+    fail "SHA256SUMS does not list every other file: $(awk '{print $2}' "$release/SHA256SUMS" | tr '\n' ' ')"
+done
 
 # The home page: the saver and its module, the pictures, and each download
 # with the size and checksum of the file beside it.
@@ -102,16 +187,19 @@ size="$(stat -c %s "$unpacked/x64/Varominea.scr")"
 ((size < 1048576)) || fail "the x64 program has $size bytes"
 declare -A triple=([x64]=x86_64-w64-mingw32 [x86]=i686-w64-mingw32)
 declare -A format=([x64]=pei-x86-64 [x86]=pei-i386)
-for arch in x64 x86; do
-  program="$unpacked/$arch/Varominea.scr"
+for program in "$unpacked"/{x64,x86}/Varominea.scr "$work/unpacked-signed"/{x64,x86}/Varominea.scr; do
+  arch="${program%/Varominea.scr}"
+  arch="${arch##*/}"
   tool="${triple[$arch]}"
+  # The signed programs have the same symbols zip (see above).
+  [[ -e "$program.debug" ]] || cp "$unpacked/$arch/Varominea.scr.debug" "$program.debug"
   "$tool-objdump" -f "$program" | grep -q "file format ${format[$arch]}" ||
     fail "$arch/Varominea.scr is not ${format[$arch]}"
   sections="$("$tool-objdump" -h "$program")"
   ! grep -q '\.debug_' <<<"$sections" || fail "$arch/Varominea.scr keeps debug information"
   grep -q '\.gnu_debuglink' <<<"$sections" || fail "$arch/Varominea.scr has no debug link"
   for folder in "$src" "$work" "$copy"; do
-    ! grep -qaF "$folder" "$program" "$program.debug" || fail "$arch names the build folder $folder"
+    ! grep -qaF "$folder" "$program" "$program.debug" || fail "${program#"$work"/} names the build folder $folder"
   done
   # The entry point's address, looked up in the stripped program: addr2line
   # follows the debug link (checksum included) to the symbols beside it.
@@ -119,6 +207,6 @@ for arch in x64 x86; do
   [[ -n "$address" ]] || fail "$arch: no wWinMain in the symbols"
   line="$("$tool-addr2line" -e "$program" "0x$address")"
   [[ "$line" =~ ^(\./)?[a-z_/]*winmain\.cpp:[0-9]+$ ]] ||
-    fail "$arch: wWinMain at 0x$address resolves to '$line'"
+    fail "${program#"$work"/}: wWinMain at 0x$address resolves to '$line'"
 done
 echo "package_build: $name built twice the same; $(cut -c1-16 "$dist/SHA256SUMS" | tr '\n' ' ')"

@@ -1,26 +1,39 @@
 #!/bin/bash
 # The installer under Wine, in a fresh prefix of its own:
+#  0. the winget manifest, read with a YAML library (read_winget_manifest.py):
+#     its hash is the installer's, and its switch, codes and registration
+#     are held against what the installer does below;
 #  1. silent install (/S): the program in the system folder is the packaged
 #     one and starts (/s draws its picture, /c opens the settings dialog);
 #     the uninstall registration holds the version and the commands; the
 #     user's screen saver is left alone;
 #  2. silent uninstall as Apps runs it (the uninstaller hands over to a copy
-#     of itself): program, folder and registration gone; the user's screen
-#     saver, another one, and the per-user settings file stay;
+#     of itself): program, folder and registration gone, and the copies an
+#     upgrade set aside, but not a user's files of similar names; the user's
+#     screen saver, another one, and the per-user settings file stay;
 #  3. silent install with /ACTIVATE: Varominea becomes the screen saver;
 #  4. synchronous silent uninstall (_?=, as scripts run it): the screen
 #     saver setting naming Varominea goes; only the running uninstaller's own
 #     file stays behind; the settings file stays.
-#  5. silent install with /D= naming another program's folder: that
-#     program's files, its own uninstall.exe among them, stay as they were
-#     through the install and our uninstall.
-#  6. silent upgrade while the saver runs from the system folder: the new
+#  5. silent install with /D= naming another program's folder, over an
+#     install in the default folder: that program's files, its own
+#     uninstall.exe among them, stay as they were through the install and our
+#     uninstall; the default folder goes with the move; the uninstaller run
+#     from a copy elsewhere removes the registered folder, not its own;
+#  6. /D= naming no folder to use (a drive that does not exist, a file, a
+#     folder nothing can be made in): exit code 2 and nothing installed; a
+#     drive's root gets a Varominea folder of its own;
+#  7. silent upgrade while the saver runs from the system folder: the new
 #     program is in place at once (exit code 0), the running one undisturbed,
-#     and the copy set aside is gone after a restart; where it cannot be set
-#     aside, exit code 3010 and the new program after a restart.
-#   install_test.sh TOOLS_DIR DIST_DIR WORK_DIR
+#     and the copy set aside is gone after a restart; so with two installers
+#     at once; where it cannot be set aside, exit code 3010 and the new
+#     program after a restart; an uninstall while the saver runs says 3010
+#     too, and an install before the restart stays after it;
+#  8. given a signed release: its installer installs and uninstalls silently,
+#     and the uninstaller it writes is the signed one and verifies.
+#   install_test.sh TOOLS_DIR DIST_DIR WORK_DIR [SIGNED_DIST SIGNED_UNINSTALLER CA_FILE]
 set -euo pipefail
-tools="$1" dist="$2" work="$3"
+tools="$1" dist="$2" work="$3" signed_dist="${4:-}" signed_uninstaller="${5:-}" ca="${6:-}"
 fail() { echo "package_install: $*" >&2; exit 1; }
 rm -rf "$work"
 mkdir -p "$work"
@@ -31,10 +44,25 @@ run() { "$tools/wine-run.sh" --prefix "$prefix" "$@"; }
 run_all() { VAROMINEA_WAIT_ALL=1 run "$@"; }
 # Runs command lines as written, through a batch file: Wine would quote
 # an argument with a blank, and the uninstaller's _?= must not be quoted.
-run_batch() {
+write_batch() {
   printf '@echo off\r\n' >"$prefix/drive_c/step.cmd"
   printf '%s\r\n' "$@" >>"$prefix/drive_c/step.cmd"
+}
+run_batch() {
+  write_batch "$@"
   run cmd /c 'C:\step.cmd'
+}
+# Runs a program in the prefix's running session (with the saver), on its
+# display $1: a new session would be a restart of the system (see below).
+in_session() {
+  local display="$1"
+  shift
+  WINEPREFIX="$prefix" WINEARCH=win64 WINEDEBUG=-all DISPLAY="$display" wine "$@"
+}
+# What the system is to do at its next start (MoveFileEx's list).
+pending_operations() {
+  in_session "$1" reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' \
+    /v PendingFileRenameOperations 2>/dev/null | tr -d '\r' || true
 }
 
 setup=("$dist"/Varominea-*-setup.exe)
@@ -103,8 +131,16 @@ saver_draws() {
 }
 dialog_open() { DISPLAY="$1" xdotool search --name '^ヴァロミネアの設定$' >/dev/null 2>&1; }
 
+echo "--- 0. the winget manifest"
+manifest="$(/usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/read_winget_manifest.py" "$dist/winget" \
+  "$version" "$(sha256sum "${setup[0]}" | cut -d' ' -f1)")"
+manifest_value() { sed -n "s/^$1=//p" <<<"$manifest"; }
+[[ "$(manifest_value silent)" == /S && "$(manifest_value silent_progress)" == /S ]] ||
+  fail "the manifest's silent switches are not the installer's /S: $manifest"
+
 echo "--- 1. silent install"
-run_all "${setup[0]}" /S
+# With the manifest's switch, as winget runs it: no window, no question.
+run_all "${setup[0]}" "$(manifest_value silent)"
 cmp "$installed" "$packaged" || fail "the installed program is not the packaged one"
 [[ -f "$folder/uninstall.exe" ]] || fail "no uninstaller in Program Files"
 snapshot
@@ -116,6 +152,10 @@ expect uninstall UninstallString '"\"C:\\Program Files\\Varominea\\uninstall.exe
 expect uninstall QuietUninstallString '"\"C:\\Program Files\\Varominea\\uninstall.exe\" /S"' "registration"
 expect uninstall NoModify dword:00000001 "registration"
 expect uninstall NoRepair dword:00000001 "registration"
+# winget finds the installed program by the manifest's registration.
+for key in DisplayName:display_name Publisher:publisher DisplayVersion:display_version; do
+  expect uninstall "${key%%:*}" "\"$(manifest_value "${key#*:}")\"" "the manifest's registration"
+done
 size_kb=$((16#$(value uninstall EstimatedSize | sed 's/^dword://')))
 program_kb=$(($(stat -c %s "$installed") / 1024))
 uninstaller_kb=$(($(stat -c %s "$folder/uninstall.exe") / 1024))
@@ -132,8 +172,17 @@ printf '[Section]\r\nkept=\xe7\x84\xa1 1\r\n' >"$settings_dir/ヴァロミネア
 cp "$settings_dir/ヴァロミネア.ini" "$work/settings.ini"
 : >"$system/other.scr"
 run reg add "$desktop_key" /v SCRNSAVE.EXE /t REG_SZ /d 'C:\windows\system32\other.scr' /f >/dev/null
+# A copy an upgrade set aside goes; a user's files of similar names stay.
+: >"$installed.old3"
+mine=(Varominea.scr.old Varominea.scr.older Varominea.scr.old-backup-of-user)
+for f in "${mine[@]}"; do echo "the user's $f" >"$system/$f"; done
 run_all "$uninstaller" /S
 [[ ! -e "$installed" ]] || fail "the program is still in the system folder"
+[[ ! -e "$installed.old3" ]] || fail "the copy an upgrade set aside is still there"
+for f in "${mine[@]}"; do
+  [[ "$(cat "$system/$f" 2>/dev/null)" == "the user's $f" ]] || fail "the uninstall removed the user's $f"
+  rm "$system/$f"
+done
 [[ ! -e "$folder" ]] || fail "the uninstaller's folder is still there"
 snapshot
 [[ ! -s "$work/uninstall.txt" ]] || fail "the uninstall registration is still there"
@@ -159,12 +208,13 @@ expect desktop SCRNSAVE.EXE "" "uninstall with Varominea chosen"
 expect desktop ScreenSaveActive '"0"' "uninstall with Varominea chosen"
 cmp "$settings_dir/ヴァロミネア.ini" "$work/settings.ini" || fail "the settings file changed"
 
-echo "--- 5. silent install into another program's folder"
+echo "--- 5. silent install into another program's folder, moved from the default one"
 other="$prefix/drive_c/Other"
 mkdir -p "$other"
 printf 'the other program\r\n' >"$other/uninstall.exe"
 printf 'its data\r\n' >"$other/data.txt"
 cp -a "$other" "$work/other"
+run_all "${setup[0]}" /S
 run_all "${setup[0]}" /S '/D=C:\Other'
 diff -r "$work/other" "$other" --exclude=Varominea >/dev/null ||
   fail "the install changed the other program's folder"
@@ -172,12 +222,48 @@ cmp "$installed" "$packaged" || fail "the installed program is not the packaged 
 snapshot
 expect uninstall InstallLocation '"C:\\Other\\Varominea"' "install into another program's folder"
 [[ -f "$other/Varominea/uninstall.exe" ]] || fail "no uninstaller in a folder of its own"
-run_all 'C:\Other\Varominea\uninstall.exe' /S
+[[ ! -e "$folder" ]] || fail "the folder of the earlier install is still there"
+# A copy of the uninstaller in a user's folder removes the registered one.
+users_folder="$prefix/drive_c/Mine"
+mkdir -p "$users_folder"
+cp "$other/Varominea/uninstall.exe" "$users_folder/"
+run_all 'C:\Mine\uninstall.exe' /S
 [[ ! -e "$installed" ]] || fail "the program is still in the system folder"
-[[ ! -e "$other/Varominea" ]] || fail "the uninstaller's folder is still there"
+[[ ! -e "$other/Varominea" ]] || fail "the registered uninstaller's folder is still there"
+[[ -f "$users_folder/uninstall.exe" ]] || fail "the uninstaller removed the folder it was copied to"
+rm -r "$users_folder"
 diff -r "$work/other" "$other" >/dev/null || fail "the uninstall changed the other program's folder"
 
-echo "--- 6. silent upgrade while the saver runs"
+echo "--- 6. /D= naming no folder to use"
+# Installs in one session each, their exit codes written to a file.
+cp "${setup[0]}" "$prefix/drive_c/Varominea-setup.exe"
+echo "a file" >"$prefix/drive_c/a-file.txt"
+installs_end_with() {
+  local d lines=() codes
+  for d in "$@"; do
+    lines+=("start \"\" /wait C:\\Varominea-setup.exe /S /D=$d" "echo %errorlevel% >>C:\\codes.txt")
+  done
+  rm -f "$prefix/drive_c/codes.txt"
+  run_batch "${lines[@]}" 'exit /b 0'
+  codes="$(tr -d '\r ' <"$prefix/drive_c/codes.txt" | tr '\n' ' ')"
+  [[ "$codes" == "$expected_codes" ]] || fail "the installs with /D=$* end with $codes, not $expected_codes"
+}
+# A drive that does not exist, a file, a folder where nothing can be made.
+expected_codes="2 2 2 "
+installs_end_with 'Q:\Folder' 'C:\a-file.txt' 'Z:\proc'
+[[ ! -e "$installed" ]] || fail "a refused install put the program in the system folder"
+snapshot
+[[ ! -s "$work/uninstall.txt" ]] || fail "a refused install registered an uninstaller"
+# A drive's root, with and without the backslash.
+expected_codes="0 0 "
+installs_end_with 'C:\' 'C:'
+snapshot
+expect uninstall InstallLocation '"C:\\Varominea"' "install into a drive's root"
+[[ "$(ls "$prefix/drive_c/Varominea")" == uninstall.exe ]] || fail "no uninstaller in C:\\Varominea"
+run_all 'C:\Varominea\uninstall.exe' /S
+[[ ! -e "$installed" && ! -e "$prefix/drive_c/Varominea" ]] || fail "the uninstall left C:\\Varominea"
+
+echo "--- 7. silent upgrade while the saver runs"
 # Upgrades silently while the saver runs and expects the exit code
 # $upgrade_rc, as Unix sees it (modulo 256: 3010 is 194); with 0, the new
 # program must be in place at once. The running saver is never ended.
@@ -203,6 +289,54 @@ cat "$packaged" - <<<"an older build" >"$installed"
 upgrade_rc=0
 starts_and /s saver_draws upgrade_while_running || fail "the upgrade while the saver runs failed"
 restart_leaves_the_new_program
+# Installers at once take turns: each puts the program in place, and none
+# leaves work for the restart. Three, to make an overlap likely.
+installers_at_once() {
+  local pids=() rcs="" pid rc
+  for _ in 1 2 3; do
+    in_session "$1" "${setup[0]}" /S &
+    pids+=($!)
+  done
+  for pid in "${pids[@]}"; do
+    rc=0
+    wait "$pid" || rc=$?
+    rcs+="$rc "
+  done
+  [[ "$rcs" == "0 0 0 " ]] ||
+    { echo "package_install: three installers at once end with $rcs" >&2; return 1; }
+  cmp "$installed" "$packaged" || { echo "package_install: the old program is in place" >&2; return 1; }
+  ! grep -qi 'Varominea\.scr\.new' <<<"$(pending_operations "$1")" ||
+    { echo "package_install: a restart is to rename a .new program" >&2; return 1; }
+  saver_draws "$1" || { echo "package_install: the running saver was ended" >&2; return 1; }
+}
+cat "$packaged" - <<<"an older build" >"$installed"
+starts_and /s saver_draws installers_at_once || fail "three installers at once failed"
+restart_leaves_the_new_program
+# An uninstall while the saver runs leaves the program until a restart and
+# says so; an install before that restart must survive it, and what the
+# restart is to do to other files stays.
+uninstall_and_install_again() {
+  local rc=0
+  in_session "$1" reg add 'HKLM\System\CurrentControlSet\Control\Session Manager' \
+    /v PendingFileRenameOperations /t REG_MULTI_SZ /d '\??\C:\unrelated.txt\0!\??\C:\renamed.txt' \
+    /f >/dev/null || return 1
+  write_batch "\"$uninstaller\" /S _?=C:\\Program Files\\Varominea" 'exit /b %errorlevel%'
+  in_session "$1" cmd /c 'C:\step.cmd' || rc=$?
+  ((rc == 3010 % 256)) ||
+    { echo "package_install: the uninstall while the saver runs ends with $rc" >&2; return 1; }
+  rc=0
+  in_session "$1" "${setup[0]}" /S || rc=$?
+  ((rc == 0)) || { echo "package_install: the install after it ends with $rc" >&2; return 1; }
+  cmp "$installed" "$packaged" || { echo "package_install: the program is not in place" >&2; return 1; }
+}
+echo "another program's file" >"$prefix/drive_c/unrelated.txt"
+starts_and /s saver_draws uninstall_and_install_again ||
+  fail "the uninstall and the install again while the saver runs failed"
+restart_leaves_the_new_program
+[[ -f "$prefix/drive_c/renamed.txt" && ! -e "$prefix/drive_c/unrelated.txt" ]] ||
+  fail "the install dropped another file's rename at the restart"
+snapshot
+expect uninstall DisplayVersion "\"$version\"" "the install after an uninstall, after the restart"
 # Where the running program cannot even be set aside (every name for it is
 # taken), the new one replaces it at the next restart, and says so.
 cat "$packaged" - <<<"an older build" >"$installed"
@@ -211,4 +345,24 @@ upgrade_rc=3010
 starts_and /s saver_draws upgrade_while_running || fail "the upgrade needing a restart failed"
 rmdir "$system"/Varominea.scr.old?
 restart_leaves_the_new_program
+# The code the installer gave is one the manifest maps.
+[[ " $(manifest_value codes) " == *" 3010:rebootRequiredToFinish "* ]] ||
+  fail "the manifest maps the codes '$(manifest_value codes)', not 3010 to rebootRequiredToFinish"
+
+if [[ -n "$signed_dist" ]]; then
+  echo "--- 8. the signed installer"
+  run_all "$signed_dist/Varominea-$version-setup.exe" /S
+  unzip -q -o "$signed_dist/Varominea-$version-windows.zip" x64/Varominea.scr -d "$work/signed"
+  cmp "$installed" "$work/signed/x64/Varominea.scr" || fail "the installed program is not the signed one"
+  cmp "$folder/uninstall.exe" "$signed_uninstaller" ||
+    fail "the installer wrote another uninstaller than the signed one it holds"
+  for f in "$installed" "$folder/uninstall.exe"; do
+    osslsigncode verify -in "$f" -CAfile "$ca" >"$work/verify.txt" 2>&1 ||
+      fail "${f##*/} as installed does not verify: $(tail -1 "$work/verify.txt")"
+  done
+  run_all "$uninstaller" /S
+  [[ ! -e "$installed" && ! -e "$folder" ]] || fail "the signed uninstaller left the program or its folder"
+  snapshot
+  [[ ! -s "$work/uninstall.txt" ]] || fail "the signed uninstaller left the registration"
+fi
 echo "package_install: all cases passed"

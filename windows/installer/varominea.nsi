@@ -3,7 +3,9 @@
 ;   makensis -DVERSION=1.1.0 -DSCR=<stripped x64 Varominea.scr>
 ;            -DLICENSE=<LICENSE.txt> -DICON=<varominea.ico>
 ;            -DPICTURE=<installer.bmp> -DOUTFILE=<setup.exe>
+;            [-DSIGN_UNINSTALLER=<command> -DSIGN_INSTALLER=<command>]
 ;            windows/installer/varominea.nsi
+; where each command signs the file named after it in place (tools/sign-pe.sh).
 ; A 64-bit installer: it sees the real system folder and the 64-bit registry,
 ; with no redirection. 32-bit Windows refuses to start it; the portable zip
 ; carries the 32-bit program for those systems.
@@ -16,11 +18,18 @@
 ; /ACTIVATE.
 ;
 ; /D=FOLDER puts the uninstaller into FOLDER\Varominea (FOLDER itself when
-; its name is Varominea), so that it never replaces another program's file.
+; its name is Varominea), so that it never replaces another program's file;
+; a drive (/D=D: or /D=D:\) gets D:\Varominea. A /D= naming no folder that
+; can be used (a drive that does not exist, a folder where the uninstaller
+; cannot be written) ends the install before anything is installed, with
+; exit code 2: without its uninstaller the program could not be removed.
 ; A running copy of the program does not keep the old one in place: it is
 ; moved aside and the new one written. Where even that fails, the new one
 ; replaces it at the next restart: silent installs then end with 3010 (a
 ; restart is needed), interactive ones offer the restart on the last page.
+; An install also takes back what an earlier uninstall or upgrade left for the
+; next restart to do to the files it writes. Installers and uninstallers take
+; turns, so two at once cannot undo each other's steps.
 ;
 ; This file is UTF-8 with a byte-order mark: it holds Japanese texts.
 
@@ -54,6 +63,28 @@
 !define SPIF_UPDATE_AND_SEND 3
 ; MoveFileEx: the file goes when the system next starts.
 !define MOVEFILE_DELAY_UNTIL_REBOOT 4
+; The names a running program is set aside under: ${SCR_NAME}.old1 to .oldN.
+!define OLD_COPIES 9
+; Where the system keeps what it does at the next start (MoveFileEx's list).
+!define SESSION_MANAGER_KEY "SYSTEM\CurrentControlSet\Control\Session Manager"
+!define PENDING_VALUE "PendingFileRenameOperations"
+!define HKLM_HANDLE 0x80000002
+!define KEY_QUERY_AND_SET_VALUE 0x0003
+!define REG_MULTI_SZ 7
+; Installers and uninstallers of every session take turns through this
+; mutex; one that waits this long for its turn gives up.
+!define SETUP_MUTEX "Global\Varominea.Setup"
+!define SETUP_WAIT_MS 120000
+!define WAIT_TIMEOUT 0x102
+
+; The uninstaller is signed before it goes into the installer, so the one
+; the installer writes is signed too; then the installer itself.
+!ifdef SIGN_UNINSTALLER
+  !uninstfinalize '${SIGN_UNINSTALLER} "%1"' = 0
+!endif
+!ifdef SIGN_INSTALLER
+  !finalize '${SIGN_INSTALLER} "%1"' = 0
+!endif
 
 Name "$(ProductName) ${VERSION}"
 OutFile "${OUTFILE}"
@@ -102,6 +133,15 @@ LangString OpenSettingsText ${LANG_ENGLISH} "Open the screen saver settings"
 LangString OpenSettingsText ${LANG_JAPANESE} "スクリーン セーバーの設定を開く"
 LangString WelcomeText ${LANG_ENGLISH} "Setup will install $(^NameDA) on this computer.$\r$\n$\r$\nPhotosensitivity: the colours change quickly over the whole screen. On a fast machine the saver shows more than three light-dark changes a second. Turning off the animation effects (Settings > Accessibility > Visual effects > Animation effects) slows it to one step per display refresh.$\r$\n$\r$\n$_CLICK"
 LangString WelcomeText ${LANG_JAPANESE} "$(^NameDA) をこのコンピューターにインストールします。$\r$\n$\r$\n光過敏性について：色が画面全体ですばやく変わります。速いコンピューターでは、明暗の変化が 1 秒に 3 回を超えます。アニメーション効果をオフにすると (設定 > アクセシビリティ > 視覚効果 > アニメーション効果)、画面の更新 1 回につき 1 ステップに遅くなります。$\r$\n$\r$\n$_CLICK"
+LangString RefusedFolderText ${LANG_ENGLISH} "Nothing installed: /D=$RefusedFolder names no folder that can be used."
+LangString RefusedFolderText ${LANG_JAPANESE} "インストールしませんでした。/D=$RefusedFolder は使えるフォルダーではありません。"
+LangString NoUninstallerText ${LANG_ENGLISH} "Nothing installed: the uninstaller cannot be written to $INSTDIR."
+LangString NoUninstallerText ${LANG_JAPANESE} "インストールしませんでした。アンインストーラーを $INSTDIR に書き込めません。"
+LangString BusyText ${LANG_ENGLISH} "Another setup of ${PRODUCT_LATIN} is still running."
+LangString BusyText ${LANG_JAPANESE} "${PRODUCT} の別のセットアップがまだ動いています。"
+
+; The folder /D= asked for when it cannot be used; empty otherwise.
+Var RefusedFolder
 
 VIProductVersion "${VERSION}.0"
 VIFileVersion "${VERSION}.0"
@@ -118,12 +158,25 @@ VIFileVersion "${VERSION}.0"
 
 Section "$(ProgramSectionText)" ProgramSection
   SectionIn RO
+  Call TakeSetupTurn
+  ${If} $RefusedFolder != ""
+    Abort "$(RefusedFolderText)"
+  ${EndIf}
+  ; The uninstaller first: where it cannot be written, nothing is installed,
+  ; as Apps could not remove it.
+  ClearErrors
+  SetOutPath "$INSTDIR"
+  WriteUninstaller "$INSTDIR\uninstall.exe"
+  ${If} ${Errors}
+  ${OrIfNot} ${FileExists} "$INSTDIR\uninstall.exe"
+    Abort "$(NoUninstallerText)"
+  ${EndIf}
+  Call ForgetPendingOperations
+  Call LeavePreviousFolder
   ; The screen-saver settings list the .scr files of the system folder.
   SetOutPath "$SYSDIR"
   File "/oname=${SCR_NAME}.new" "${SCR}"
   Call PutProgramInPlace
-  SetOutPath "$INSTDIR"
-  WriteUninstaller "$INSTDIR\uninstall.exe"
 
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -161,7 +214,7 @@ Function PutProgramInPlace
   ${If} ${FileExists} $0
     ; One name after another: a copy set aside by an earlier upgrade may
     ; still run.
-    ${For} $1 1 9
+    ${For} $1 1 ${OLD_COPIES}
       StrCpy $2 "$0.old$1"
       Delete $2
       ${IfNot} ${FileExists} $2
@@ -181,7 +234,172 @@ Function PutProgramInPlace
   ${EndIf}
 FunctionEnd
 
+; Sets RESULT to 1 when NAME, a name from the list below, is a file this
+; install writes, else to 0.
+!macro WRITTEN_BY_INSTALL NAME RESULT
+  StrCpy ${RESULT} ${NAME} 1
+  ${IfThen} ${RESULT} == "!" ${|} StrCpy ${NAME} ${NAME} "" 1 ${|}
+  StrCpy ${RESULT} ${NAME} 4
+  ${IfThen} ${RESULT} == "\??\" ${|} StrCpy ${NAME} ${NAME} "" 4 ${|}
+  StrCpy ${RESULT} 0
+  ${If} ${NAME} == "$SYSDIR\${SCR_NAME}"
+  ${OrIf} ${NAME} == "$SYSDIR\${SCR_NAME}.new"
+  ${OrIf} ${NAME} == "$INSTDIR\uninstall.exe"
+    StrCpy ${RESULT} 1
+  ${EndIf}
+!macroend
+
+; The Session Manager's list of what the next start does holds pairs of
+; strings: a file (\??\C:\...) and its new name (empty to delete it, a
+; leading "!" to replace what is there). An uninstall while the program ran
+; left the program's deletion there, an earlier upgrade a rename: done after
+; this install, they would delete or overwrite the files it writes. Every
+; pair that names one of them, as file or as new name, goes; the rest stays
+; as it was.
+Function ForgetPendingOperations
+  System::Call 'advapi32::RegOpenKeyExW(p ${HKLM_HANDLE}, w "${SESSION_MANAGER_KEY}", i 0, i ${KEY_QUERY_AND_SET_VALUE}, *p .r1) i .r0'
+  ${If} $0 != 0
+    Return
+  ${EndIf}
+  System::Call 'advapi32::RegQueryValueExW(p r1, w "${PENDING_VALUE}", p 0, *i .r2, p 0, *i .r3) i .r0'
+  ${If} $0 == 0
+  ${AndIf} $2 == ${REG_MULTI_SZ}
+  ${AndIf} $3 > 0
+    ; Zeroed, with room for terminators a damaged value may lack.
+    IntOp $4 $3 + 4
+    System::Alloc $4
+    Pop $5
+    System::Alloc $4
+    Pop $6
+    System::Call 'advapi32::RegQueryValueExW(p r1, w "${PENDING_VALUE}", p 0, p 0, p r5, *i r3 r3) i .r0'
+    ${If} $0 == 0
+      IntPtrOp $7 $5 + $3
+      StrCpy $8 $5
+      StrCpy $9 $6
+      StrCpy $R9 0
+      ${Do}
+        ${IfThen} $8 P>= $7 ${|} ${ExitDo} ${|}
+        System::Call 'kernel32::lstrlenW(p r8) i .R0'
+        ${IfThen} $R0 == 0 ${|} ${ExitDo} ${|}
+        System::Call 'kernel32::lstrcpynW(w .R1, p r8, i ${NSIS_MAX_STRLEN})'
+        IntPtrOp $R2 $R0 * 2
+        IntPtrOp $R2 $8 + $R2
+        IntPtrOp $R2 $R2 + 2
+        ${IfThen} $R2 P>= $7 ${|} ${ExitDo} ${|}
+        System::Call 'kernel32::lstrlenW(p R2) i .R3'
+        System::Call 'kernel32::lstrcpynW(w .R4, p R2, i ${NSIS_MAX_STRLEN})'
+        IntPtrOp $R5 $R3 * 2
+        IntPtrOp $R5 $R2 + $R5
+        IntPtrOp $R5 $R5 + 2
+        !insertmacro WRITTEN_BY_INSTALL $R1 $R6
+        !insertmacro WRITTEN_BY_INSTALL $R4 $R7
+        ${If} $R6 == 0
+        ${AndIf} $R7 == 0
+          IntPtrOp $R8 $R5 - $8
+          System::Call 'kernel32::RtlMoveMemory(p r9, p r8, p R8)'
+          IntPtrOp $9 $9 + $R8
+        ${Else}
+          IntOp $R9 $R9 + 1
+        ${EndIf}
+        StrCpy $8 $R5
+      ${Loop}
+      ${If} $R9 > 0
+        ${If} $9 P= $6
+          System::Call 'advapi32::RegDeleteValueW(p r1, w "${PENDING_VALUE}")'
+        ${Else}
+          ; The list ends with an empty string (zeroed already).
+          IntPtrOp $R8 $9 - $6
+          IntPtrOp $R8 $R8 + 2
+          System::Call 'advapi32::RegSetValueExW(p r1, w "${PENDING_VALUE}", i 0, i ${REG_MULTI_SZ}, p r6, i R8)'
+        ${EndIf}
+      ${EndIf}
+    ${EndIf}
+    System::Free $5
+    System::Free $6
+  ${EndIf}
+  System::Call 'advapi32::RegCloseKey(p r1)'
+FunctionEnd
+
+; An earlier install into another folder (another /D=) left its uninstaller
+; there; the registration moves to this one, so that one goes with its
+; folder, when empty. Only a folder named Varominea, as the installer makes
+; them, and never the one just written (compared by short names, which
+; every spelling of a path shares).
+Function LeavePreviousFolder
+  ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  StrCpy $1 $0 "" -10
+  ${If} $0 != ""
+  ${AndIf} $1 == "\Varominea"
+    GetFullPathName /SHORT $2 "$0"
+    GetFullPathName /SHORT $3 "$INSTDIR"
+    ${If} $2 != ""
+    ${AndIf} $2 != $3
+      Delete "$0\uninstall.exe"
+      RMDir "$0"
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
+; Waits for any other installer or uninstaller of Varominea to finish its
+; file work, so that two at once cannot take each other's .new or set aside
+; each other's copies. The turn ends with the process (or its install
+; thread), released or abandoned, which the next one takes alike.
+!macro SETUP_TURN UN
+  Function ${UN}TakeSetupTurn
+    System::Call 'kernel32::CreateMutexW(p 0, i 0, w "${SETUP_MUTEX}") p .r0'
+    ${If} $0 P<> 0
+      System::Call 'kernel32::WaitForSingleObject(p r0, i ${SETUP_WAIT_MS}) i .r1'
+      ${If} $1 == ${WAIT_TIMEOUT}
+        Abort "$(BusyText)"
+      ${EndIf}
+    ${EndIf}
+  FunctionEnd
+!macroend
+!insertmacro SETUP_TURN ""
+!insertmacro SETUP_TURN "un."
+
 Function .onInit
+  ; NSIS replaces a /D= it cannot use (a drive's root, a drive that does
+  ; not exist) with the default folder without a word. The command line
+  ; still holds what was asked for (/D= comes last, to the end of the line):
+  ; a drive gets a Varominea folder of its own as any other folder does;
+  ; anything else is refused rather than installed elsewhere.
+  System::Call 'kernel32::GetCommandLineW() w .r0'
+  StrLen $1 $0
+  StrCpy $2 0
+  StrCpy $3 ""
+  ${DoWhile} $2 < $1
+    StrCpy $4 $0 4 $2
+    ${If} $4 S== " /D="
+      IntOp $2 $2 + 4
+      StrCpy $3 $0 "" $2
+      ${ExitDo}
+    ${EndIf}
+    IntOp $2 $2 + 1
+  ${Loop}
+  ${Do}
+    StrCpy $4 $3 1 -1
+    ${If} $4 == "\"
+    ${OrIf} $4 == " "
+      StrCpy $3 $3 -1
+    ${Else}
+      ${ExitDo}
+    ${EndIf}
+  ${Loop}
+  ${If} $3 != ""
+  ${AndIf} $3 != $INSTDIR
+    StrLen $1 $3
+    StrCpy $4 $3 1 1
+    System::Call 'kernel32::GetDriveTypeW(w "$3\") i .r5'
+    ${If} $1 == 2
+    ${AndIf} $4 == ":"
+    ${AndIf} $5 > 1
+      StrCpy $INSTDIR $3
+    ${Else}
+      StrCpy $RefusedFolder $3
+    ${EndIf}
+  ${EndIf}
+
   ; /D= names the folder the uninstaller goes into. Another program's folder
   ; may hold an uninstall.exe of its own, which this one would replace and
   ; its uninstaller delete: a folder whose name is not Varominea gets a
@@ -220,6 +438,7 @@ Function OpenScreenSaverSettings
 FunctionEnd
 
 Section "Uninstall"
+  Call un.TakeSetupTurn
   ; The user's screen saver goes back to none only when it is still this one,
   ; named by any spelling of its path.
   ReadRegStr $0 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
@@ -241,14 +460,31 @@ Section "Uninstall"
   ${EndIf}
 
   ; A running saver keeps its file until the next restart; so do copies an
-  ; upgrade set aside, and a new copy still waiting to replace it.
+  ; upgrade set aside, and a new copy still waiting to replace it. Only the
+  ; names the installer makes: a user's own Varominea.scr.old stays.
   Delete /REBOOTOK "$SYSDIR\${SCR_NAME}"
   Delete /REBOOTOK "$SYSDIR\${SCR_NAME}.new"
-  Delete /REBOOTOK "$SYSDIR\${SCR_NAME}.old*"
-  DeleteRegKey HKLM "${UNINSTALL_KEY}"
-  ; Run from its own folder (with _?=), the uninstaller cannot delete itself,
+  ${For} $0 1 ${OLD_COPIES}
+    Delete /REBOOTOK "$SYSDIR\${SCR_NAME}.old$0"
+  ${Next}
+  ; The folder the registration names is the installer's, wherever this copy
+  ; of the uninstaller runs from; a folder it was copied to is not touched.
+  ; Run from that folder (with _?=), the uninstaller cannot delete itself,
   ; and the folder stays; run as usual, it works from a copy in %TEMP%.
-  Delete "$INSTDIR\uninstall.exe"
-  RMDir "$INSTDIR"
+  ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  DeleteRegKey HKLM "${UNINSTALL_KEY}"
+  StrCpy $2 $1 "" -10
+  ${If} $2 == "\Varominea"
+    Delete "$1\uninstall.exe"
+    RMDir "$1"
+  ${EndIf}
   ; The settings in %LOCALAPPDATA%\ヴァロミネア stay: they are the user's.
 SectionEnd
+
+Function un.onUninstSuccess
+  ; The program was running and goes at the next restart: the exit code says
+  ; so, as the installer's does.
+  ${If} ${RebootFlag}
+    SetErrorLevel 3010
+  ${EndIf}
+FunctionEnd
