@@ -88,6 +88,9 @@ for program in "$work/unpacked-signed"/x64/Varominea.scr "$work/unpacked-signed"
   osslsigncode verify -in "$program" -CAfile "$ca/ca.crt" >"$work/verify.txt" 2>&1 ||
     fail "${program#"$work"/} does not verify: $(grep -m1 -i 'error\|fail' "$work/verify.txt")"
 done
+# The install test compares the uninstaller the signed installer writes with
+# this one; the refused runs below start a new stage, so it is kept apart.
+cp "$work/build/package-stage/installer/uninstall.exe" "$work/signed-uninstall.exe"
 ! osslsigncode verify -in "$dist/$name-setup.exe" -CAfile "$ca/ca.crt" >/dev/null 2>&1 ||
   fail "the unsigned installer verifies"
 # Signing leaves the debug information the programs link to as it was.
