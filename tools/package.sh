@@ -7,7 +7,6 @@
 #   DIR/Varominea-<version>-windows.zip  x64/ and x86/Varominea.scr, stripped;
 #                                        README.txt for users; LICENSE.txt
 #   DIR/Varominea-<version>-symbols.zip  the debug information split off both
-#   DIR/SHA256SUMS                       of the three
 #   DIR/varominea_<version>_amd64.deb    the Linux saver for Debian (tools/package-deb.sh)
 #   DIR/Varominea-<version>-site.zip     the home page, listing these files
 #   DIR/winget/                          the winget manifest of the installer
@@ -29,7 +28,11 @@
 # VAROMINEA_SIGN_PASSWORD_FILE set, both programs, the uninstaller and the
 # installer are signed (tools/sign-pe.sh, which lists the other settings),
 # with the source date as the signing time. VAROMINEA_RELEASE_URL names the
-# folder the release files are served from, for the winget manifest.
+# folder the release files are served from, for the winget manifest and the
+# home page's download links. The addresses the dialog and the home page
+# link to (VAROMINEA_HOME_PAGE, VAROMINEA_SOURCE_URL, VAROMINEA_README_URL)
+# come from CMakeLists.txt; while one is still the example.org placeholder,
+# the run ends with a warning.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 out="$root/dist"
@@ -149,9 +152,8 @@ makensis -V2 -WX -DVERSION="$version" -DSCR="$stage/windows/x64/Varominea.scr" \
 
 bash tools/winget-manifest.sh "$made/winget" "$version" "$made/$name-setup.exe" "$release_url"
 
-(cd "$made" && sha256sum "$name-setup.exe" "$name-windows.zip" "$name-symbols.zip" >SHA256SUMS)
 echo "=== package: $made"
-(cd "$made" && ls -l "$name"-* SHA256SUMS && cat SHA256SUMS)
+(cd "$made" && ls -l "$name"-* && sha256sum "$name"-*)
 echo "stripped x64 Varominea.scr: $(stat -c %s "$stage/windows/x64/Varominea.scr") bytes"
 
 bash tools/package-deb.sh --out "$made" --build "$build"
@@ -163,7 +165,7 @@ export NODE_PATH=/usr/share/nodejs
 cmake -S "$root" -B "$build/package-web" \
   --toolchain /usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake \
   -DCMAKE_BUILD_TYPE=Release -DVAROMINEA_WERROR=ON -DBUILD_TESTING=OFF \
-  -DVAROMINEA_RELEASE_DIR="$made" >/dev/null
+  -DVAROMINEA_RELEASE_DIR="$made" -DVAROMINEA_RELEASE_URL="$release_url" >/dev/null
 cmake --build "$build/package-web" -j "$(nproc)" --target varominea_site
 rm -rf "$stage/site"
 cp -r "$build/package-web/site" "$stage/site"
@@ -171,6 +173,7 @@ find "$stage/site" -type d -exec chmod 755 {} + -o -type f -exec chmod 644 {} +
 find "$stage/site" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
 make_zip "$stage/site" "$made/$name-site.zip"
 
+# The sums cover exactly this release's files: the folder holds nothing else.
 (cd "$made" && find . -type f ! -name SHA256SUMS -printf '%P\n' | sort |
   xargs -d '\n' sha256sum >SHA256SUMS)
 
@@ -184,4 +187,18 @@ cat "$out/SHA256SUMS"
 if [[ -z "$release_url" ]]; then
   echo "package: warning: $out/winget is not ready to submit: VAROMINEA_RELEASE_URL is not set," \
     "so its InstallerUrl is a placeholder" >&2
+fi
+# The addresses the settings dialog (the programs' build) and the home page
+# (the web build) were made with: one warning while any is the placeholder.
+placeholders=()
+for entry in package-x64:VAROMINEA_HOME_PAGE package-web:VAROMINEA_HOME_PAGE \
+  package-web:VAROMINEA_SOURCE_URL package-web:VAROMINEA_README_URL; do
+  value="$(sed -n "s/^${entry#*:}:[A-Z]*=//p" "$build/${entry%%:*}/CMakeCache.txt")"
+  if [[ "$value" =~ ^https?://([^/]*\.)?example\.org(/|$) ]]; then
+    [[ " ${placeholders[*]} " == *" ${entry#*:} "* ]] || placeholders+=("${entry#*:}")
+  fi
+done
+if ((${#placeholders[@]})); then
+  echo "package: warning: not ready to publish: the settings dialog's link and the home page" \
+    "still name the example.org placeholder (${placeholders[*]} in CMakeLists.txt)" >&2
 fi

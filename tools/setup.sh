@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   cmake make g++ git
   g++-mingw-w64-x86-64 g++-mingw-w64-i686
-  wine wine64 xvfb xdotool x11-utils imagemagick
+  wine wine64 fonts-wine xvfb xdotool x11-utils imagemagick
   locales fonts-ipafont-gothic
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format

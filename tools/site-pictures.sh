@@ -13,6 +13,14 @@ bash tools/setup.sh
 cmake --preset windows-x64 >/dev/null
 cmake --build --preset windows-x64 -j "$(nproc)" --target Varominea
 export WINEPREFIX="$PWD/build/pictures-wineprefix"
+# Wine draws the caption buttons (the close box) with its own Marlett,
+# which Debian ships in fonts-wine but this Wine does not load from there:
+# the prefix gets a copy in its Fonts folder, where every start finds it.
+# The first run sets the prefix up.
+marlett=/usr/share/wine/fonts/marlett.ttf
+[[ -f "$marlett" ]] || { echo "site-pictures: $marlett is missing (fonts-wine)" >&2; exit 1; }
+tools/wine-run.sh --prefix "$WINEPREFIX" cmd /c exit
+cp "$marlett" "$WINEPREFIX/drive_c/windows/Fonts/"
 
 # Starts the program on a private display, waits `settle` seconds after the
 # prefix is ready, saves the window `pick` names (or the root) and ends it.

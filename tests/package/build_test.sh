@@ -23,7 +23,11 @@ rm -rf "$work"
 mkdir -p "$work"
 epoch="${SOURCE_DATE_EPOCH:-$(git -C "$src" log -1 --format=%ct)}"
 
-"$src/tools/package.sh" --build "$work/build" --out "$work/dist"
+"$src/tools/package.sh" --build "$work/build" --out "$work/dist" 2>"$work/package.err" ||
+  { cat "$work/package.err" >&2; fail "package.sh failed"; }
+# Built with the placeholder addresses, the release says so once.
+[[ "$(grep -c 'example.org placeholder' "$work/package.err")" == 1 ]] ||
+  fail "package.sh does not warn once of the placeholder addresses: $(tr '\n' '|' <"$work/package.err")"
 
 # The copy holds what a commit of the tree would hold, changes included.
 copy="$work/a-copy-of-the-tree-at-another-path"
@@ -142,7 +146,12 @@ for f in "$name-setup.exe" "$name-windows.zip" "$name-symbols.zip" "$deb"; do
     fail "the home page lacks the SHA-256 of $f"
   grep -qF "($(stat -c %s "$dist/$f") bytes)" "$site/index.html" || fail "the home page lacks the size of $f"
 done
-! grep -qE '(src|href)="(https?:)?//' "$site"/*.html || fail "a page loads something from another host"
+# Built without a release address, the downloads are the files beside the
+# page, and the page says they are not in its zip.
+grep -qF '<a href="SHA256SUMS">' "$site/index.html" || fail "the home page does not link SHA256SUMS"
+grep -qF "not inside this page's zip" "$site/index.html" ||
+  fail "the home page does not say where its downloads are"
+! grep -qE '(src="|<link [^>]*href=")(https?:)?//' "$site"/*.html || fail "a page loads something from another host"
 
 # The Debian package: the Linux saver where XScreenSaver looks for its
 # programs, and its settings page.

@@ -375,6 +375,18 @@ async function homeSuite() {
     .then(() => expect(true, 'the full-screen saver opens over the page and a key ends it'),
           () => expect(false, 'the full-screen saver opens over the page and a key ends it'));
 
+  // The downloads: SHA256SUMS linked, and links to files beside the page only
+  // with the note that they are not in the page's own zip.
+  const downloads = await page.evaluate(() => {
+    const links = [...document.querySelectorAll('section[aria-labelledby=download] a[href]')]
+      .filter((a) => a.checkVisibility()).map((a) => a.getAttribute('href'));
+    const where = document.getElementById('where');
+    return { links, note: where?.checkVisibility() ? where.innerText : '' };
+  });
+  expect(downloads.links.some((h) => h.endsWith('SHA256SUMS')) &&
+         (downloads.links.every((h) => /^https?:/.test(h)) || /not inside/.test(downloads.note)),
+         `the downloads link SHA256SUMS and say where the files are (${JSON.stringify(downloads)})`);
+
   expect(errors.length === 0, `no script error on the console: ${errors.join(' | ')}`);
   expect(foreign.length === 0, `no request to another host: ${foreign.join(' ')}`);
   const images = await page.evaluate(() => [...document.images].filter((i) => !i.alt || !i.complete || !i.naturalWidth).map((i) => i.src));
@@ -433,6 +445,10 @@ async function homeSuite() {
   await phone.goto(url('index.html'), { waitUntil: 'load' });
   const wide = await phone.evaluate(() => document.documentElement.scrollWidth);
   expect(wide <= 360, `no sideways scrolling at a phone's width (${wide} px)`);
+  // Each checksum on one line (the table scrolls instead).
+  const broken = await phone.evaluate(() => [...document.querySelectorAll('.sum')]
+    .filter((c) => c.checkVisibility() && c.getClientRects().length > 1).length);
+  expect(broken === 0, `every checksum on one line at a phone's width (${broken} broken)`);
   await phone.screenshot({ path: path.join(work, 'home-phone.png') });
   await phone.close();
 }
