@@ -365,9 +365,12 @@ constexpr RECT kLeftMonitor{-640, 0, 0, 480};
 
 // The monitors are those the suite expects, and the desktop (the X server's
 // root window) is a loud colour, so a monitor left uncovered stands out;
-// `probe` lies on a monitor other than the primary.
+// `probe` lies on a monitor other than the primary. The system learns the
+// new server's monitors while its desktop starts, which on a busy machine
+// may end after the test has begun.
 void ExpectMonitorsOnALoudDesktop(int count, RECT desk, POINT probe) {
-  ASSERT_EQ(GetSystemMetrics(SM_CMONITORS), count);
+  ASSERT_TRUE(WaitUntil([&] { return GetSystemMetrics(SM_CMONITORS) == count; }, 10s))
+      << "the system sees " << GetSystemMetrics(SM_CMONITORS) << " monitors";
   const RECT seen = VirtualScreen();
   ASSERT_EQ(std::tuple(seen.left, seen.top, seen.right, seen.bottom),
             std::tuple(desk.left, desk.top, desk.right, desk.bottom));
