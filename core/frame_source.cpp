@@ -4,6 +4,18 @@
 
 namespace varominea {
 
+int PictureColumnAt(const FrameBlit& blit, int px) {
+  // Picture column s shows field column s.
+  return FieldColumnAt(blit, px).value_or(0);
+}
+
+std::optional<int> PictureRowAt(const FrameBlit& blit, int py) {
+  // Picture row q shows field row kPictureSide - 1 - q.
+  const std::optional<int> row = FieldRowAt(blit, py);
+  if (!row) return std::nullopt;
+  return kPictureSide - 1 - *row;
+}
+
 void RenderPicture(const ByteField& field, const PixelTable& colours, std::uint32_t black,
                    std::uint32_t* out, std::size_t stride) {
   constexpr int kShownRows = kPictureSide - 2;

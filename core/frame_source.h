@@ -7,12 +7,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "core/dib_header.h"
 #include "core/frame_layout.h"
 #include "core/kernel.h"
 #include "core/patterns.h"
 #include "core/pixel_field.h"
+#include "core/placement.h"
 
 namespace varominea {
 
@@ -21,6 +23,13 @@ namespace varominea {
 // Column s (1..255) of row q (0..253), rows counted from the top, shows
 // field cell (s, 255 - q).
 inline constexpr int kPictureSide = 256;
+
+// The picture column and row that pixel `px` (or `py`) of a drawing area
+// shows: FieldColumnAt and FieldRowAt in the picture's coordinates. The left
+// strip is column 0; the bottom strip has no row of its own (picture rows
+// kPictureSide - 2 and kPictureSide - 1 both show it).
+int PictureColumnAt(const FrameBlit& blit, int px);
+std::optional<int> PictureRowAt(const FrameBlit& blit, int py);
 
 // Draws the picture (kPictureSide x kPictureSide pixels, `stride` pixels
 // from one row to the next) from the field.

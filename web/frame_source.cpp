@@ -41,14 +41,11 @@ CanvasLayout LayoutCanvas(int canvas_width, int canvas_height, std::int16_t imag
   const FrameBlit blit = FrameBlitFor(static_cast<std::int16_t>(frame.area_width),
                                       static_cast<std::int16_t>(frame.area_height));
   for (int x = frame.visible_left; x < frame.visible_left + frame.visible_width; ++x) {
-    // Picture column s shows field column s; column 0 is the left strip.
-    Extend(layout.columns, FieldColumnAt(blit, x - frame.area_left).value_or(0), x);
+    Extend(layout.columns, PictureColumnAt(blit, x - frame.area_left), x);
   }
   for (int y = frame.visible_top; y < frame.visible_top + frame.visible_height; ++y) {
-    // Picture row q shows field row kPictureSide - 1 - q; rows
-    // kPictureSide - 2 and below are the bottom strip.
-    const std::optional<int> row = FieldRowAt(blit, y - frame.area_top);
-    Extend(layout.rows, row ? kPictureSide - 1 - *row : kPictureSide - 2, y);
+    // The bottom strip is drawn from the first of its two black rows.
+    Extend(layout.rows, PictureRowAt(blit, y - frame.area_top).value_or(kPictureSide - 2), y);
   }
   return layout;
 }

@@ -61,16 +61,14 @@ ServerStretch FitServerStretch(const FrameLayout& layout) {
   std::vector<SourcePixels> wanted;
   wanted.reserve(static_cast<std::size_t>(std::max(layout.visible_width, layout.visible_height)));
   for (int x = 0; x < layout.visible_width; ++x) {
-    // Picture column s shows field column s; column 0 is the left strip.
-    const int column = FieldColumnAt(blit, layout.visible_left + x - layout.area_left).value_or(0);
+    const int column = PictureColumnAt(blit, layout.visible_left + x - layout.area_left);
     wanted.push_back({column, column});
   }
   stretch.columns = FitEitherStep(wanted, layout.area_width);
   wanted.clear();
   for (int y = 0; y < layout.visible_height; ++y) {
-    const std::optional<int> row = FieldRowAt(blit, layout.visible_top + y - layout.area_top);
-    if (row) {
-      wanted.push_back({kPictureSide - 1 - *row, kPictureSide - 1 - *row});
+    if (const auto row = PictureRowAt(blit, layout.visible_top + y - layout.area_top)) {
+      wanted.push_back({*row, *row});
     } else {
       wanted.push_back({kPictureSide - 2, kPictureSide - 1});  // the bottom strip
     }
