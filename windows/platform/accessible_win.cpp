@@ -164,8 +164,7 @@ class Element final : public IAccessible {
     if (!left || !top || !width || !height) return E_POINTER;
     *left = *top = *width = *height = 0;
     if (!shared_->source) return Gone();
-    const auto id = Target(child);
-    const auto node = id ? Node(*id) : std::nullopt;
+    const auto node = NodeAt(child);
     if (!node) return E_INVALIDARG;
     *left = node->screen.left;
     *top = node->screen.top;
@@ -256,6 +255,12 @@ class Element final : public IAccessible {
     return node->children[static_cast<std::size_t>(child.lVal) - 1];
   }
 
+  // The element a child argument names, when the tree holds it.
+  std::optional<AccessibleNode> NodeAt(const VARIANT& child) const {
+    const auto id = Target(child);
+    return id ? Node(*id) : std::nullopt;
+  }
+
   // Whether `id` is this element or lies below it.
   bool Contains(int id) const {
     for (int at = id, steps = 0; steps < 64; ++steps) {
@@ -290,8 +295,7 @@ class Element final : public IAccessible {
     if (!out) return E_POINTER;
     *out = nullptr;
     if (!shared_->source) return Gone();
-    const auto id = Target(child);
-    const auto node = id ? Node(*id) : std::nullopt;
+    const auto node = NodeAt(child);
     if (!node) return E_INVALIDARG;
     return BstrOut((*node).*field, out);
   }
@@ -299,15 +303,13 @@ class Element final : public IAccessible {
     if (!out) return E_POINTER;
     *out = nullptr;
     if (!shared_->source) return Gone();
-    const auto id = Target(child);
-    return id && Node(*id) ? S_FALSE : E_INVALIDARG;
+    return NodeAt(child) ? S_FALSE : E_INVALIDARG;
   }
   HRESULT Number(const VARIANT& child, VARIANT* out, DWORD AccessibleNode::*field) const {
     if (!out) return E_POINTER;
     VariantInit(out);
     if (!shared_->source) return Gone();
-    const auto id = Target(child);
-    const auto node = id ? Node(*id) : std::nullopt;
+    const auto node = NodeAt(child);
     if (!node) return E_INVALIDARG;
     out->vt = VT_I4;
     out->lVal = static_cast<LONG>((*node).*field);
