@@ -188,6 +188,22 @@ bool RenameOverHeldFile(HANDLE temp, const std::wstring& target) {
                                     static_cast<DWORD>(buffer.size())) != FALSE;
 }
 
+// Makes the file behind `file`, held by this process alone and `old_size`
+// bytes long, hold `bytes`, written over its old contents: it grows first,
+// so that a full disk fails before any byte changes, and shrinks last.
+bool RewriteInPlace(HANDLE file, std::size_t old_size, std::string_view bytes) {
+  LARGE_INTEGER end{};
+  end.QuadPart = static_cast<LONGLONG>(bytes.size());
+  const LARGE_INTEGER start{};
+  if (bytes.size() > old_size &&
+      (!SetFilePointerEx(file, end, nullptr, FILE_BEGIN) || !SetEndOfFile(file))) {
+    return false;
+  }
+  return SetFilePointerEx(file, start, nullptr, FILE_BEGIN) && WriteAll(file, bytes) &&
+         SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file) &&
+         FlushFileBuffers(file);
+}
+
 // One read-modify-replace of the file at `path`, or of the file a link there
 // leads to. The file is held from its read to its replace, sharing nothing
 // but its deletion, so another program that writes it waits for this write,
@@ -236,63 +252,63 @@ std::optional<WriteResult> UpdateOnce(const std::wstring& path, bool read_old,
     if (file->state != FileState::Read) return WriteResult::Failed;
     in_file = std::move(file->bytes);
   }
-  // What the change applies to: the file's contents, or another program's
-  // version that a replace would otherwise have lost (below).
-  std::optional<std::string> base = in_file;
   RemoveLeftoverTemps(target);
-  for (;;) {
-    const std::optional<std::string> updated = change(base);
-    if (!updated) return failed(WriteResult::Failed);
-    if (in_file && *updated == *in_file) return WriteResult::Stored;
+  const std::optional<std::string> updated = change(in_file);
+  if (!updated) return failed(WriteResult::Failed);
+  if (in_file && *updated == *in_file) return WriteResult::Stored;
 
-    std::wstring temp_path;
-    platform::OwnedFile temp = CreateTempBeside(target, temp_path);
-    if (!temp) return failed(WriteResult::NotWritable);
-    const auto discard_temp = [&] {
-      temp.reset();
-      SetFileAttributesW(temp_path.c_str(), FILE_ATTRIBUTE_NORMAL);
-      DeleteFileW(temp_path.c_str());
-    };
-    bool written = WriteAll(temp.get(), *updated) && FlushFileBuffers(temp.get());
-    // The new file keeps the old one's hidden and system marks.
-    const DWORD kept = about.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
-    if (written && kept && !created) {
-      FILE_BASIC_INFO basic{};
-      basic.FileAttributes = kept;
-      written =
-          SetFileInformationByHandle(temp.get(), FileBasicInfo, &basic, sizeof basic) != FALSE;
-    }
-    if (!written) {
-      discard_temp();
-      return failed(WriteResult::Failed);
-    }
-    if (RenameOverHeldFile(temp.get(), target)) return WriteResult::Stored;
-
-    // Elsewhere an open file cannot be replaced: it is let go just before,
-    // and a program that opens it in that moment makes the replace fail (the
-    // system reports a sharing violation or access denied); the whole cycle
-    // then runs again, so that program's change is read, not lost. One that
-    // opens, writes and closes it in that moment is caught through a second
-    // name the old file keeps meanwhile: the new file, still held, is then
-    // made again from that program's version.
-    const std::wstring old_file = in_file ? HardLinkBeside(target) : std::wstring();
-    held.reset();
-    if (!MoveFileExW(temp_path.c_str(), target.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-      const DWORD error = GetLastError();
-      if (!old_file.empty()) DeleteFileW(old_file.c_str());
-      discard_temp();
-      if (IsLockError(error) || error == ERROR_ACCESS_DENIED) return std::nullopt;
-      return failed(WriteResult::Failed);
-    }
-    if (old_file.empty()) return WriteResult::Stored;
-    FileBytes last = ReadFileBytes(old_file);
-    DeleteFileW(old_file.c_str());
-    if (last.state != FileState::Read || last.bytes == *in_file) return WriteResult::Stored;
-    held = std::move(temp);
-    in_file = *updated;
-    base = std::move(last.bytes);
+  std::wstring temp_path;
+  platform::OwnedFile temp = CreateTempBeside(target, temp_path);
+  if (!temp) return failed(WriteResult::NotWritable);
+  const auto discard_temp = [&] {
+    temp.reset();
+    SetFileAttributesW(temp_path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(temp_path.c_str());
+  };
+  bool written = WriteAll(temp.get(), *updated) && FlushFileBuffers(temp.get());
+  // The new file keeps the old one's hidden and system marks.
+  const DWORD kept = about.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+  if (written && kept && !created) {
+    FILE_BASIC_INFO basic{};
+    basic.FileAttributes = kept;
+    written = SetFileInformationByHandle(temp.get(), FileBasicInfo, &basic, sizeof basic) != FALSE;
   }
+  if (!written) {
+    discard_temp();
+    return failed(WriteResult::Failed);
+  }
+  if (RenameOverHeldFile(temp.get(), target)) return WriteResult::Stored;
+
+  // Elsewhere an open file cannot be replaced: it is let go just before,
+  // and a program that opens it in that moment makes the replace fail (the
+  // system reports a sharing violation or access denied); the whole cycle
+  // then runs again, so that program's change is read, not lost. One that
+  // opens, writes and closes it in that moment is caught through a second
+  // name the old file keeps meanwhile.
+  const std::wstring old_file = in_file ? HardLinkBeside(target) : std::wstring();
+  held.reset();
+  if (!MoveFileExW(temp_path.c_str(), target.c_str(),
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    const DWORD error = GetLastError();
+    if (!old_file.empty()) DeleteFileW(old_file.c_str());
+    discard_temp();
+    if (IsLockError(error) || error == ERROR_ACCESS_DENIED) return std::nullopt;
+    return failed(WriteResult::Failed);
+  }
+  if (old_file.empty()) return WriteResult::Stored;
+  FileBytes last = ReadFileBytes(old_file);
+  DeleteFileW(old_file.c_str());
+  if (last.state != FileState::Read || last.bytes == *in_file) return WriteResult::Stored;
+  // That program's version is what the change applies to. The new file has
+  // been held since it took the old one's place, so no one has read it yet:
+  // it is written again in place. Letting it go for another replace would
+  // open the same moment again, and a program writing then would build on
+  // the new file, which lacks the first change, and that change would go.
+  const std::optional<std::string> merged = change(last.bytes);
+  if (!merged) return WriteResult::Failed;
+  if (*merged == *updated) return WriteResult::Stored;
+  return RewriteInPlace(temp.get(), updated->size(), *merged) ? WriteResult::Stored
+                                                              : WriteResult::Failed;
 }
 
 // Runs the read-modify-replace cycle until it is done, or another program
