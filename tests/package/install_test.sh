@@ -235,13 +235,17 @@ rm -r "$users_folder"
 diff -r "$work/other" "$other" >/dev/null || fail "the uninstall changed the other program's folder"
 
 echo "--- 6. /D= naming no folder to use"
-# Installs in one session each, their exit codes written to a file.
+# Installs in one session each, their exit codes written to a file. Wine's
+# cmd at times fails to start its own start.exe (it says "File not found."
+# and sets 9009, a code no installer gives): that launch is tried again.
 cp "${setup[0]}" "$prefix/drive_c/Varominea-setup.exe"
 echo "a file" >"$prefix/drive_c/a-file.txt"
 installs_end_with() {
-  local d lines=() codes
+  local d install lines=() codes
   for d in "$@"; do
-    lines+=("start \"\" /wait C:\\Varominea-setup.exe /S /D=$d" "echo %errorlevel% >>C:\\codes.txt")
+    install="start \"\" /wait C:\\Varominea-setup.exe /S /D=$d"
+    lines+=("$install" "if %errorlevel%==9009 $install" "if %errorlevel%==9009 $install"
+      "echo %errorlevel% >>C:\\codes.txt")
   done
   rm -f "$prefix/drive_c/codes.txt"
   run_batch "${lines[@]}" 'exit /b 0'
